@@ -1,0 +1,21 @@
+# Project-wide compile settings shared by every target.
+
+add_library(tarvo_settings INTERFACE)
+target_include_directories(tarvo_settings INTERFACE "${PROJECT_SOURCE_DIR}/src")
+target_compile_options(tarvo_settings INTERFACE -Wall -Wextra -Wpedantic)
+if(TARVO_WERROR)
+    target_compile_options(tarvo_settings INTERFACE -Werror)
+endif()
+
+if(TARVO_SANITIZE)
+    add_compile_options(-fsanitize=${TARVO_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${TARVO_SANITIZE})
+endif()
+
+# tarvo_library(<name> <source>... [LINKS <target>...])
+# A static library of the program, compiled with the project's settings.
+function(tarvo_library name)
+    cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+    add_library(${name} STATIC ${ARG_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PUBLIC tarvo_settings ${ARG_LINKS})
+endfunction()

@@ -1,0 +1,49 @@
+#include "presentation/NumberFormat.h"
+
+#include <clocale>
+#include <cstdio>
+#include <locale.h>
+#if defined(__APPLE__)
+#include <xlocale.h>
+#endif
+
+namespace tarvo {
+namespace {
+
+// Switches the calling thread to the C locale for one conversion, leaving other threads alone.
+class CNumericScope {
+public:
+    CNumericScope() : previous(uselocale(cLocale())) {}
+    ~CNumericScope() { uselocale(previous); }
+    CNumericScope(const CNumericScope&) = delete;
+    CNumericScope& operator=(const CNumericScope&) = delete;
+
+private:
+    static locale_t cLocale() {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+        return c;
+    }
+    locale_t previous;
+};
+
+} // namespace
+
+std::string formatNumber(const char* format, double value) {
+    const CNumericScope cNumeric;
+    char buffer[64];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    const int length = std::snprintf(buffer, sizeof buffer, format, value);
+    if (length < 0) {
+        return {};
+    }
+    if (static_cast<std::size_t>(length) < sizeof buffer) {
+        return std::string(buffer, static_cast<std::size_t>(length));
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, value);
+#pragma GCC diagnostic pop
+    return text;
+}
+
+} // namespace tarvo
