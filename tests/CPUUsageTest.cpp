@@ -1,6 +1,6 @@
+#include "samplers/CPUUsage.h"
 #include "platform/macos/LoadRecords.h"
 #include "platform/simulated/SimulatedSystem.h"
-#include "samplers/CPUUsage.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -44,8 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         Interval{"nice_is_busy", ticks(5, 5, 90, 0), ticks(5, 5, 90, 100), 100.0},
         Interval{"total_backwards", ticks(500, 0, 500, 0), ticks(400, 0, 500, 0), -1.0},
         Interval{"idle_backwards", ticks(0, 0, 500, 0), ticks(200, 0, 499, 0), -1.0},
-        Interval{"idle_backwards_total_unchanged", ticks(0, 0, 500, 0), ticks(1, 0, 499, 0),
-                 -1.0},
+        Interval{"idle_backwards_total_unchanged", ticks(0, 0, 500, 0), ticks(1, 0, 499, 0), -1.0},
         Interval{"counters_past_2_pow_32", ticks(0xFFFFFFF0u, 0, 100, 0),
                  ticks(0x100000010u, 0, 100, 0), 100.0}),
     [](const auto& info) { return std::string(info.param.name); });

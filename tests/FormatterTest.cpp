@@ -32,8 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{1500, "2 KB/s", "2K"}, Row{2500, "2 KB/s", "2K"},
                     Row{12345, "12 KB/s", "12K"}, Row{999999, "1000 KB/s", "1000K"},
                     Row{1000000, "1.00 MB/s", "1.0M"}, Row{2500000, "2.50 MB/s", "2.5M"},
-                    Row{999999999, "1000.00 MB/s", "1000.0M"},
-                    Row{1000000000, "1.00 GB/s", "1.0G"},
+                    Row{999999999, "1000.00 MB/s", "1000.0M"}, Row{1000000000, "1.00 GB/s", "1.0G"},
                     Row{1500000000000, "1500.00 GB/s", "1500.0G"}, Row{-5, "-5 B/s", "-5B"},
                     Row{std::numeric_limits<double>::quiet_NaN(), "nan B/s", "nanB"}));
 
@@ -52,8 +51,8 @@ bool switchToCommaLocale() {
     }
     const auto dir = std::filesystem::temp_directory_path() / "tarvo-test-locales";
     std::filesystem::create_directories(dir);
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
-                                "' >/dev/null 2>&1";
+    const std::string command =
+        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) {
         return false;
     }

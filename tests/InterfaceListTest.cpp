@@ -97,7 +97,9 @@ TEST(InterfaceList, CountersAreWidenedSoTheirSumDoesNotWrap) {
     expectTotals(list.sum(), 0x100000001u, 0x100000002u);
 }
 
-TEST(InterfaceList, EmptyListSumsToZero) { expectTotals(InterfaceListBuilder(darwinLinkLayout).sum(), 0, 0); }
+TEST(InterfaceList, EmptyListSumsToZero) {
+    expectTotals(InterfaceListBuilder(darwinLinkLayout).sum(), 0, 0);
+}
 
 } // namespace
 } // namespace tarvo::platform

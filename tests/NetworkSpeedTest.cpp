@@ -1,5 +1,5 @@
-#include "platform/simulated/SimulatedSystem.h"
 #include "samplers/NetworkSpeed.h"
+#include "platform/simulated/SimulatedSystem.h"
 
 #include <gtest/gtest.h>
 

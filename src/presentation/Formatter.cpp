@@ -32,7 +32,9 @@ constexpr RateFormats shortForm{"%.1fG", "%.1fM", "%.0fK", "%.0fB"};
 
 } // namespace
 
-std::string Formatter::rate(double bytesPerSecond) { return formatRate(bytesPerSecond, longForm); }
+std::string Formatter::rate(double bytesPerSecond) {
+    return formatRate(bytesPerSecond, longForm);
+}
 
 std::string Formatter::rateShort(double bytesPerSecond) {
     return formatRate(bytesPerSecond, shortForm);

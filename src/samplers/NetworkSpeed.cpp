@@ -10,8 +10,8 @@ NetworkSample NetworkSpeed::sample() {
 }
 
 NetworkSample NetworkSpeed::measure(const platform::InterfaceTotals& snapshot) {
-    const bool measurable = hasBaseline && snapshot.down >= previousDownloadBytes &&
-                            snapshot.up >= previousUploadBytes;
+    const bool measurable =
+        hasBaseline && snapshot.down >= previousDownloadBytes && snapshot.up >= previousUploadBytes;
     NetworkSample result;
     if (measurable) {
         result.downloadBytesPerSec = static_cast<double>(snapshot.down - previousDownloadBytes);

@@ -10,9 +10,11 @@ namespace {
 
 TEST(LocaleTag, LocaleNamesBecomeLanguageTags) {
     const std::map<std::string, std::optional<std::string>> cases{
-        {"zh_CN.UTF-8", "zh-CN"}, {"zh_TW", "zh-TW"},   {"en_US.UTF-8@euro", "en-US"},
-        {"de", "de"},             {"sr_RS@latin", "sr-RS"}, {"", std::nullopt},
-        {"C", std::nullopt},      {"POSIX", std::nullopt},  {"C.UTF-8", std::nullopt},
+        {"zh_CN.UTF-8", "zh-CN"},      {"zh_TW", "zh-TW"},
+        {"en_US.UTF-8@euro", "en-US"}, {"de", "de"},
+        {"sr_RS@latin", "sr-RS"},      {"", std::nullopt},
+        {"C", std::nullopt},           {"POSIX", std::nullopt},
+        {"C.UTF-8", std::nullopt},
     };
     for (const auto& [locale, tag] : cases) {
         EXPECT_EQ(languageTagFromLocale(locale), tag) << locale;
@@ -37,8 +39,7 @@ TEST_P(LanguageEnvironment, FollowsGettextOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variables, LanguageEnvironment,
-    testing::Values(Environment{{}, std::nullopt},
-                    Environment{{{"LANG", "zh_CN.UTF-8"}}, "zh-CN"},
+    testing::Values(Environment{{}, std::nullopt}, Environment{{{"LANG", "zh_CN.UTF-8"}}, "zh-CN"},
                     Environment{{{"LANGUAGE", "zh_TW:en"}, {"LANG", "en_US.UTF-8"}}, "zh-TW"},
                     Environment{{{"LANGUAGE", ":zh"}, {"LANG", "en_GB.UTF-8"}}, "en-GB"},
                     Environment{{{"LC_ALL", "C"}, {"LC_MESSAGES", "zh_CN"}}, "zh-CN"},

@@ -1,6 +1,6 @@
+#include "platform/linux/ProcStat.h"
 #include "platform/InterfaceTotals.h"
 #include "platform/ProcessorTicks.h"
-#include "platform/linux/ProcStat.h"
 #include "samplers/CPUUsage.h"
 
 #include <gtest/gtest.h>
@@ -57,8 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"overflowing_column", "cpu0 99999999999999999999 0 0 0\n", std::nullopt},
         Sample{"no_processor_lines", "cpu  1 2 3 4\nintr 1\n", std::nullopt},
         Sample{"empty", "", std::nullopt},
-        Sample{"one_bad_processor_spoils_the_reading", "cpu0 1 1 1 1\ncpu1 1 1\n",
-               std::nullopt}),
+        Sample{"one_bad_processor_spoils_the_reading", "cpu0 1 1 1 1\ncpu1 1 1\n", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LinuxCounters, ThisMachineAnswers) {

@@ -12,7 +12,9 @@ namespace {
 constexpr std::size_t requiredColumns = 4;
 constexpr std::size_t usedColumns = 8;
 
-bool isSpace(char c) { return c == ' ' || c == '\t'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view nextLine(std::string_view& text) {
     const std::size_t end = text.find('\n');

@@ -12,9 +12,9 @@ namespace tarvo::platform {
 
 // Where one system keeps an interface's link-level byte counters in the interface list.
 struct LinkLayout {
-    int linkFamily;                // address family of the one link-level entry per interface
-    std::size_t receivedOffset;    // 32-bit received-byte counter within ifa_data
-    std::size_t sentOffset;        // 32-bit sent-byte counter within ifa_data
+    int linkFamily;             // address family of the one link-level entry per interface
+    std::size_t receivedOffset; // 32-bit received-byte counter within ifa_data
+    std::size_t sentOffset;     // 32-bit sent-byte counter within ifa_data
     std::array<std::string_view, 4> namePrefixes; // empty entries are unused
 };
 

@@ -10,7 +10,9 @@ SystemScript& system() {
     return script;
 }
 
-void resetSystem() { system() = SystemScript{}; }
+void resetSystem() {
+    system() = SystemScript{};
+}
 
 } // namespace tarvo::simulated
 
@@ -26,6 +28,8 @@ std::optional<InterfaceTotals> readInterfaceTotals() {
     return simulated::system().interfaceTotals;
 }
 
-std::vector<std::string> preferredLanguages() { return simulated::system().preferredLanguages; }
+std::vector<std::string> preferredLanguages() {
+    return simulated::system().preferredLanguages;
+}
 
 } // namespace tarvo::platform
