@@ -7,6 +7,11 @@ if(TARVO_WERROR)
     target_compile_options(tarvo_settings INTERFACE -Werror)
 endif()
 
+if(TARVO_BUILD_FUZZERS)
+    # Coverage instrumentation for everything the fuzz targets reach.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(TARVO_SANITIZE)
     add_compile_options(-fsanitize=${TARVO_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     add_link_options(-fsanitize=${TARVO_SANITIZE})
