@@ -1,6 +1,7 @@
 #include "samplers/SMCClient.h"
 #include "platform/simulated/SimulatedSMC.h"
 #include "samplers/FourCC.h"
+#include "support/SMCKeys.h"
 
 #include <array>
 #include <cstdint>
@@ -8,13 +9,13 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tarvo::smc {
 namespace {
 
 using platform::SMCParamRecord;
+using simulated::keyOf;
 using simulated::SMCFault;
 using simulated::SMCKey;
 using Bytes = std::array<std::uint8_t, sizeof(SMCParamRecord)>;
@@ -29,13 +30,6 @@ Bytes bytesOf(const SMCParamRecord& record) {
         bytes[offset] = 0;
     }
     return bytes;
-}
-
-SMCKey keyOf(const char* type, std::vector<std::uint8_t> bytes) {
-    SMCKey key;
-    key.dataType = fourCC(type);
-    key.bytes = std::move(bytes);
-    return key;
 }
 
 platform::SMCConnection openScriptedSMC(const std::string& key, const SMCKey& value) {
