@@ -1,0 +1,71 @@
+#include "platform/BackgroundTimer.h"
+#include "platform/linux/TimerDeadline.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tarvo::platform {
+
+namespace {
+
+// What the worker needs. It holds its own reference, so that a timer destroyed from inside its
+// task can leave the worker to finish that run on its own.
+struct Plan {
+    Plan(std::chrono::nanoseconds interval, std::function<void()> task)
+        : interval(interval), task(std::move(task)) {}
+
+    const std::chrono::steady_clock::duration interval;
+    const std::function<void()> task;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool isCancelled = false;
+};
+
+// Each Linux thread has its own nice value; 10 keeps the runs behind interactive work.
+void lowerPriority() {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+}
+
+void runUntilCancelled(const std::shared_ptr<Plan> plan) {
+    lowerPriority();
+    auto due = std::chrono::steady_clock::now();
+    std::unique_lock lock(plan->mutex);
+    while (!plan->wake.wait_until(lock, due, [&] { return plan->isCancelled; })) {
+        lock.unlock();
+        plan->task();
+        lock.lock();
+        due = nextDeadline(due, plan->interval, std::chrono::steady_clock::now());
+    }
+}
+
+} // namespace
+
+struct BackgroundTimer::Schedule {
+    std::shared_ptr<Plan> plan;
+    std::thread worker;
+};
+
+BackgroundTimer::BackgroundTimer(std::chrono::nanoseconds interval, std::function<void()> task)
+    : schedule(std::make_unique<Schedule>()) {
+    schedule->plan = std::make_shared<Plan>(interval, std::move(task));
+    schedule->worker = std::thread(runUntilCancelled, schedule->plan);
+}
+
+BackgroundTimer::~BackgroundTimer() {
+    {
+        const std::lock_guard lock(schedule->plan->mutex);
+        schedule->plan->isCancelled = true;
+    }
+    schedule->plan->wake.notify_one();
+    // A worker cannot wait for itself: from inside the task, it ends after this run.
+    if (schedule->worker.get_id() == std::this_thread::get_id()) {
+        schedule->worker.detach();
+    } else {
+        schedule->worker.join();
+    }
+}
+
+} // namespace tarvo::platform

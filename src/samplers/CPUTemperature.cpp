@@ -1,0 +1,117 @@
+#include "samplers/CPUTemperature.h"
+#include "platform/MainThread.h"
+#include "samplers/SMCClient.h"
+
+#include <limits>
+
+namespace tarvo {
+
+namespace {
+
+// Readings outside this window are sensors that are absent, idle or broken (NaN fails it too).
+bool isPlausible(double celsius) {
+    return celsius > 10.0 && celsius < 115.0;
+}
+
+} // namespace
+
+std::shared_ptr<CPUTemperature> CPUTemperature::create(Callback onUpdate) {
+    std::shared_ptr<CPUTemperature> reader(new CPUTemperature(std::move(onUpdate)));
+    reader->self = reader;
+    return reader;
+}
+
+CPUTemperature::CPUTemperature(Callback onUpdate) : onUpdate(std::move(onUpdate)) {}
+
+CPUTemperature::~CPUTemperature() {
+    stop();
+}
+
+void CPUTemperature::start() {
+    if (hasStarted) {
+        return;
+    }
+    hasStarted = true;
+    const platform::SMCConnection opened = platform::openSMC();
+    available = opened != 0;
+    if (!available) {
+        platform::postToMainThread([weak = self] {
+            if (const auto reader = weak.lock()) {
+                reader->onUpdate(std::numeric_limits<double>::quiet_NaN());
+            }
+        });
+        return;
+    }
+    {
+        const std::lock_guard guard(connectionLock);
+        conn = opened;
+    }
+    timer.emplace(pollInterval, [weak = self] {
+        if (const auto reader = weak.lock()) {
+            reader->poll();
+        }
+    });
+}
+
+void CPUTemperature::stop() {
+    // The handle is open exactly while the timer exists.
+    if (!timer) {
+        return;
+    }
+    isStopped = true;
+    // Closed before the timer is cancelled: where cancelling waits for a running pass, that pass
+    // has no driver call left to make.
+    {
+        const std::lock_guard guard(connectionLock);
+        platform::closeSMC(conn);
+        conn = 0;
+    }
+    timer.reset();
+}
+
+std::optional<double> CPUTemperature::read() const {
+    const std::lock_guard guard(lock);
+    return lastValue;
+}
+
+std::optional<std::string_view> CPUTemperature::errorReason() const {
+    if (available) {
+        return std::nullopt;
+    }
+    return "无法打开 AppleSMC 服务（系统权限受限）";
+}
+
+void CPUTemperature::poll() {
+    double sum = 0.0;
+    int count = 0;
+    for (const std::string_view key : cpuKeys) {
+        const auto reading = readKeyUnlessStopped(key);
+        if (reading && isPlausible(*reading)) {
+            sum += *reading;
+            ++count;
+        }
+    }
+    if (count == 0) {
+        return;
+    }
+    const double average = sum / count;
+    {
+        const std::lock_guard guard(lock);
+        lastValue = average;
+    }
+    platform::postToMainThread([weak = self, average] {
+        if (const auto reader = weak.lock()) {
+            reader->onUpdate(average);
+        }
+    });
+}
+
+std::optional<double> CPUTemperature::readKeyUnlessStopped(std::string_view key) {
+    const std::lock_guard guard(connectionLock);
+    if (isStopped) {
+        return std::nullopt;
+    }
+    return smc::readKey(conn, key);
+}
+
+} // namespace tarvo
