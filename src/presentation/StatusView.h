@@ -44,6 +44,8 @@ public:
     // The two rows centred as one block in the view's height, each text clipped to its cell.
     void draw(platform::Rect dirtyRect) const;
 
+    // The native view, for the button to host.
+    platform::CustomView& view() { return nativeView; }
     const platform::CustomView& view() const { return nativeView; }
 
 private:
