@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <locale>
+#include <sstream>
 
 namespace tarvo::model {
 
@@ -22,7 +23,7 @@ namespace {
 
 bool isPinned(const ViewNode& view, LayoutEdge edge) {
     const auto& constraints = toolkit().constraints;
-    return std::ranges::any_of(constraints, [&](const ConstraintNode& c) {
+    return std::any_of(constraints.begin(), constraints.end(), [&](const ConstraintNode& c) {
         const bool joinsTheTwo = (c.view == &view && c.other == view.superview) ||
                                  (c.view == view.superview && c.other == &view);
         return c.isActive && joinsTheTwo && c.edge == edge && c.otherEdge == edge;
@@ -34,7 +35,8 @@ bool fillsSuperview(const ViewNode& view) {
     constexpr std::array edges{LayoutEdge::leading, LayoutEdge::trailing, LayoutEdge::top,
                                LayoutEdge::bottom};
     return view.superview != nullptr && !view.translatesAutoresizingMaskIntoConstraints &&
-           std::ranges::all_of(edges, [&](LayoutEdge edge) { return isPinned(view, edge); });
+           std::all_of(edges.begin(), edges.end(),
+                       [&](LayoutEdge edge) { return isPinned(view, edge); });
 }
 
 } // namespace
@@ -125,9 +127,10 @@ std::string describe(const char* text) {
 }
 
 std::string describe(double value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << value;
+    return text.str();
 }
 
 std::string describe(bool value) {

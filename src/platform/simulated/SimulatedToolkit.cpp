@@ -31,9 +31,10 @@ bool chooseMenuItem(std::string_view title) {
             continue;
         }
         const auto& items = statusItem.menu->items;
-        const auto chosen = std::ranges::find_if(items, [&](const model::MenuItemNode* item) {
-            return !item->isHidden && !item->isSeparator && item->title == title;
-        });
+        const auto chosen =
+            std::find_if(items.begin(), items.end(), [&](const model::MenuItemNode* item) {
+                return !item->isHidden && !item->isSeparator && item->title == title;
+            });
         if (chosen != items.end()) {
             model::perform(**chosen);
             return true;

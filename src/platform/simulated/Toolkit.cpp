@@ -77,8 +77,9 @@ double Font::leading() const {
 
 double textWidth(std::string_view text, const Font& font) {
     model::record(text, "sizeWithAttributes:", font.pointSize());
-    const auto characters = std::ranges::count_if(
-        text, [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; });
+    const auto characters = std::count_if(text.begin(), text.end(), [](char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    });
     return static_cast<double>(characters) * simulated::fontScript().characterWidth;
 }
 
