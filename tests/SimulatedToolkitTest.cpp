@@ -87,6 +87,55 @@ TEST_F(SimulatedToolkit, RunLaunchesOnceAndRunsWhatLaunchPosted) {
     EXPECT_EQ(simulated::calls().back(), (model::Call{"NSApp", "run", {}}));
 }
 
+TEST_F(SimulatedToolkit, LogsEachCallWithItsReceiverAndArguments) {
+    Application app = Application::shared();
+    app.setDelegate(delegate);
+    app.setActivationPolicy(ActivationPolicy::accessory);
+    StatusItem item = StatusBar::system().statusItemWithLength(variableStatusItemLength);
+    Button button = *item.button();
+    button.setTitle("");
+    button.setImage(nullptr);
+    Menu menu;
+    MenuItem header("Tarvo for Mac · 菜单栏监控", "", "");
+    header.setEnabled(false);
+    MenuItem quit("退出 Tarvo", "quit", "q");
+    quit.setTarget(delegate);
+    menu.addItem(header);
+    menu.addItem(quit);
+    item.setMenu(menu);
+    item.setLength(60.5);
+    RunLoop::main().addTimer(Timer::scheduledTimer(1.0, true, [] {}), RunLoopMode::common);
+
+    using model::Call;
+    EXPECT_EQ(
+        simulated::calls(),
+        (std::vector<Call>{
+            Call{"delegate1", "init", {}},
+            Call{"NSApplication", "sharedApplication", {}},
+            Call{"NSApp", "setDelegate:", {"delegate1"}},
+            Call{"NSApp", "setActivationPolicy:", {"1"}},
+            Call{"NSStatusBar", "systemStatusBar", {}},
+            Call{"NSStatusBar", "statusItemWithLength:", {"-1"}},
+            Call{"statusItem1", "button", {}},
+            Call{"button1", "setTitle:", {""}},
+            Call{"button1", "setImage:", {"nil"}},
+            Call{"menu1", "init", {}},
+            Call{"menuItem1",
+                 "initWithTitle:action:keyEquivalent:",
+                 {"Tarvo for Mac · 菜单栏监控", "nil", ""}},
+            Call{"menuItem1", "setEnabled:", {"NO"}},
+            Call{"menuItem2", "initWithTitle:action:keyEquivalent:", {"退出 Tarvo", "quit", "q"}},
+            Call{"menuItem2", "setTarget:", {"delegate1"}},
+            Call{"menu1", "addItem:", {"menuItem1"}},
+            Call{"menu1", "addItem:", {"menuItem2"}},
+            Call{"statusItem1", "setMenu:", {"menu1"}},
+            Call{"statusItem1", "setLength:", {"60.5"}},
+            Call{"NSRunLoop", "mainRunLoop", {}},
+            Call{"NSTimer", "scheduledTimerWithTimeInterval:repeats:block:", {"1", "YES"}},
+            Call{"NSRunLoop", "addTimer:forMode:", {"timer1", "NSRunLoopCommonModes"}},
+        }));
+}
+
 TEST_F(SimulatedToolkit, RepeatingTimerFiresEveryIntervalUntilInvalidated) {
     int fires = 0;
     Timer timer = Timer::scheduledTimer(1.0, true, [&] { ++fires; });

@@ -43,7 +43,6 @@ public:
 
     void* get() const { return object; }
     explicit operator bool() const { return object != nullptr; }
-    friend bool operator==(const ObjectRef& a, const ObjectRef& b) { return a.object == b.object; }
 
 private:
     explicit ObjectRef(void* object) : object(object) {}

@@ -46,6 +46,15 @@ TEST(MainLoop, RepeatingTimerFiresUntilItCancelsItself) {
     EXPECT_EQ(fires, 3);
 }
 
+TEST(MainLoop, LateLoopFiresOnceForTheFiresItMissed) {
+    MainLoop loop;
+    int fires = 0;
+    loop.addTimer(0.020, 0.020, [&] { ++fires; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    loop.runDue();
+    EXPECT_EQ(fires, 1);
+}
+
 TEST(MainLoop, TaskPostedFromAnotherThreadWakesTheWait) {
     MainLoop loop;
     bool ran = false;

@@ -26,7 +26,6 @@ void Application::run() {
     terminal::MainLoop& loop = terminal::mainLoop();
     terminal::TerminalSession session(loop);
     terminal::Screen screen;
-    model::toolkit().isRunning = true;
     loop.restart();
     loop.post(launch);
 

@@ -75,6 +75,14 @@ void Screen::put(std::string_view text, int maxColumns) {
     column += fitted.columns;
 }
 
+// Kept in column order, texts at the same column in the order they came.
+void Screen::addPlacement(const Placement& placement) {
+    const auto after = std::upper_bound(
+        placements.begin(), placements.end(), placement.column,
+        [](int column, const Placement& placed) { return column < placed.column; });
+    placements.insert(after, placement);
+}
+
 void Screen::placeDrawnTexts(const model::ViewNode& view, int row, int start, int columns) {
     if (!view.drawnBounds) {
         return;
@@ -87,7 +95,7 @@ void Screen::placeDrawnTexts(const model::ViewNode& view, int row, int start, in
         }
         const int offset = toColumns(drawn.rect.x);
         const int width = std::min(toColumns(drawn.rect.width), columns - offset);
-        placements.push_back({start + offset, width, drawn.text});
+        addPlacement({start + offset, width, drawn.text});
     }
 }
 
@@ -101,12 +109,11 @@ void Screen::appendStatusRow(int row) {
                 placeDrawnTexts(*view, row, start, columns);
             }
             if (row == 0) {
-                placements.push_back({start, columns, item.button->title});
+                addPlacement({start, columns, item.button->title});
             }
         }
         start += columns + 1;
     }
-    std::ranges::stable_sort(placements, {}, &Placement::column);
     for (const Placement& placement : placements) {
         pad(placement.column);
         put(placement.text, placement.maxColumns);

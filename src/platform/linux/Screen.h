@@ -41,6 +41,7 @@ private:
     void pad(int column);
     void put(std::string_view text, int maxColumns);
     void appendStatusRow(int row);
+    void addPlacement(const Placement& placement);
     void placeDrawnTexts(const model::ViewNode& view, int row, int start, int columns);
     void appendMenu(const model::MenuNode& menu);
     void appendPlainText(std::string_view separator, std::string_view text);

@@ -113,7 +113,6 @@ struct Toolkit {
 
     const DelegateNode* applicationDelegate = nullptr;
     std::optional<platform::ActivationPolicy> activationPolicy;
-    bool isRunning = false;
     bool isTerminated = false;
     bool statusItemsHaveButton = true;
 

@@ -16,10 +16,8 @@ using model::TimerNode;
 // Launches and returns at once: the test then drives the loop through its manual clock.
 void Application::run() {
     model::record("NSApp", "run");
-    model::Toolkit& kit = model::toolkit();
-    kit.isRunning = true;
-    if (kit.applicationDelegate != nullptr) {
-        model::send(*kit.applicationDelegate, "applicationDidFinishLaunching:");
+    if (const model::DelegateNode* delegate = model::toolkit().applicationDelegate) {
+        model::send(*delegate, "applicationDidFinishLaunching:");
     }
     simulated::mainLoop().runPostedTasks();
 }
