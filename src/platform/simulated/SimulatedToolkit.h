@@ -22,7 +22,8 @@ struct FontScript {
 };
 
 // A fresh toolkit recording its calls, the default font script and a fresh main loop (the
-// timers of the old toolkit go with the old loop).
+// timers of the old toolkit go with the old loop). Wrappers of the old toolkit's objects must
+// be gone by then: a delegate or a custom view reaches its object when destroyed.
 void resetToolkit();
 
 model::Toolkit& toolkit();
