@@ -1,0 +1,64 @@
+// The application's event loop in a terminal.
+#include "platform/Application.h"
+#include "platform/linux/Keys.h"
+#include "platform/linux/MainLoop.h"
+#include "platform/linux/Screen.h"
+#include "platform/linux/TerminalSession.h"
+#include "platform/model/Toolkit.h"
+
+#include <unistd.h>
+
+namespace tarvo::platform {
+
+namespace {
+
+void launch() {
+    if (const model::DelegateNode* delegate = model::toolkit().applicationDelegate) {
+        model::send(*delegate, "applicationDidFinishLaunching:");
+    }
+}
+
+} // namespace
+
+// Each turn runs what is due, shows what changed and waits. Keys are read only from a terminal;
+// without one, or after its input ends, only a signal or terminate() ends the loop.
+void Application::run() {
+    terminal::MainLoop& loop = terminal::mainLoop();
+    terminal::TerminalSession session(loop);
+    terminal::Screen screen;
+    loop.restart();
+    loop.post(launch);
+
+    bool readsKeys = session.readsKeys();
+    for (;;) {
+        loop.runDue();
+        if (session.takeStopRequest()) {
+            loop.stop();
+        }
+        if (loop.stopped()) {
+            return;
+        }
+        if (session.takeResize()) {
+            screen.invalidate();
+        }
+        const std::string_view output =
+            session.showsScreen() ? screen.terminalFrame(session.size()) : screen.plainLine();
+        if (!session.write(output)) {
+            return;
+        }
+        if (loop.wait(readsKeys ? STDIN_FILENO : -1)) {
+            const auto keys = session.readKeys();
+            readsKeys = keys.has_value();
+            for (const char key : keys.value_or(std::string_view{})) {
+                terminal::pressKey(key);
+            }
+        }
+    }
+}
+
+void Application::terminate() {
+    model::toolkit().isTerminated = true;
+    terminal::mainLoop().stop();
+}
+
+} // namespace tarvo::platform

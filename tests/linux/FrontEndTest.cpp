@@ -1,0 +1,183 @@
+// Runs the terminal front end for real in a child process: once with a pipe as output and no
+// terminal as input, once in a pseudo-terminal.
+#include "platform/Application.h"
+#include "platform/Menu.h"
+#include "platform/StatusBar.h"
+#include "platform/Timer.h"
+#include "platform/model/Toolkit.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <optional>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tarvo {
+namespace {
+
+using namespace platform;
+
+// The child: a status item whose title counts the ticks of a 20-millisecond timer, and a menu
+// whose "Quit" (key "q") terminates.
+[[noreturn]] void runCountingApplication() {
+    model::resetToolkit();
+    std::optional<StatusItem> item;
+    std::optional<Timer> timer;
+    int ticks = 0;
+    ApplicationDelegate delegate{DelegateActions{
+        .applicationDidFinishLaunching =
+            [&] {
+                item = StatusBar::system().statusItemWithLength(variableStatusItemLength);
+                item->button()->setTitle("tick 0");
+                Menu menu;
+                MenuItem quit("Quit", "quit", "q");
+                quit.setTarget(delegate);
+                menu.addItem(quit);
+                item->setMenu(menu);
+                timer = Timer::scheduledTimer(0.02, true, [&] {
+                    item->button()->setTitle("tick " + std::to_string(++ticks));
+                });
+            },
+        .refreshNow = {},
+        .quit = [] { Application::shared().terminate(); },
+    }};
+    Application app = Application::shared();
+    app.setDelegate(delegate);
+    app.run();
+    _exit(0);
+}
+
+int exitStatusOf(pid_t child) {
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+class PipedFrontEnd : public testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            dup2(ends[1], STDOUT_FILENO);
+            dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+            close(ends[0]);
+            runCountingApplication();
+        }
+        close(ends[1]);
+        output = fdopen(ends[0], "r");
+    }
+
+    void TearDown() override { fclose(output); }
+
+    std::string readLine() {
+        char line[256] = {};
+        return fgets(line, sizeof line, output) == nullptr ? "" : line;
+    }
+
+    pid_t child = -1;
+    FILE* output = nullptr;
+};
+
+TEST_P(PipedFrontEnd, WritesALinePerChangeAndEndsCleanlyOnTheSignal) {
+    EXPECT_EQ(readLine(), "tick 0 | Quit\n");
+    EXPECT_EQ(readLine(), "tick 1 | Quit\n");
+    EXPECT_EQ(readLine(), "tick 2 | Quit\n");
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "an input that ends stops nothing";
+
+    kill(child, GetParam());
+    EXPECT_EQ(exitStatusOf(child), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, PipedFrontEnd, testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) {
+                             return info.param == SIGINT ? "SIGINT" : "SIGTERM";
+                         });
+
+struct Ending {
+    const char* name;
+    char key;   // typed, unless 0
+    int signal; // sent, unless 0
+};
+
+class TerminalFrontEnd : public testing::TestWithParam<Ending> {
+protected:
+    void SetUp() override {
+        winsize size{};
+        size.ws_row = 12;
+        size.ws_col = 40;
+        child = forkpty(&terminal, nullptr, nullptr, &size);
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            runCountingApplication();
+        }
+    }
+
+    void TearDown() override { close(terminal); }
+
+    // Reads the child's screen output until it holds `text` or the child is gone.
+    bool readUntil(const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (screen.find(text) == std::string::npos) {
+            pollfd readable{terminal, POLLIN, 0};
+            char buffer[4096];
+            if (std::chrono::steady_clock::now() > deadline || poll(&readable, 1, 100) < 0) {
+                return false;
+            }
+            if (readable.revents != 0) {
+                const ssize_t count = read(terminal, buffer, sizeof buffer);
+                if (count <= 0) {
+                    return false;
+                }
+                screen.append(buffer, static_cast<std::size_t>(count));
+            }
+        }
+        return true;
+    }
+
+    tcflag_t localModes() const {
+        termios mode{};
+        tcgetattr(terminal, &mode);
+        return mode.c_lflag & (ICANON | ECHO | ISIG);
+    }
+
+    int terminal = -1;
+    pid_t child = -1;
+    std::string screen;
+};
+
+TEST_P(TerminalFrontEnd, RunsInRawModeOnTheAlternateScreenAndRestoresBoth) {
+    const Ending& ending = GetParam();
+    ASSERT_TRUE(readUntil(" Quit  q"));
+    EXPECT_TRUE(screen.starts_with("\x1b[?1049h\x1b[?25l")) << screen;
+    ASSERT_TRUE(readUntil("tick 2"));
+    EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
+
+    if (ending.key != 0) {
+        ASSERT_EQ(write(terminal, &ending.key, 1), 1);
+    } else {
+        kill(child, ending.signal);
+    }
+    EXPECT_TRUE(readUntil("\x1b[?25h\x1b[?1049l"));
+    EXPECT_EQ(exitStatusOf(child), 0);
+    EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, TerminalFrontEnd,
+                         testing::Values(Ending{"QuitKey", 'q', 0}, Ending{"ControlC", '\x03', 0},
+                                         Ending{"SIGTERM", 0, SIGTERM}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tarvo
