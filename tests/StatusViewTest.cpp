@@ -24,8 +24,8 @@ protected:
 
     static long redrawRequests(const StatusView& view) {
         const std::string& name = model::nodeOf<model::ViewNode>(view.view().object()).name;
-        return std::ranges::count(simulated::calls(),
-                                  model::Call{name, "setNeedsDisplay:", {"YES"}});
+        return std::count(simulated::calls().begin(), simulated::calls().end(),
+                          model::Call{name, "setNeedsDisplay:", {"YES"}});
     }
 
     static std::vector<std::string> texts(const std::vector<model::DrawnText>& drawn) {
@@ -116,7 +116,8 @@ TEST_F(StatusViewTest, IntrinsicHeightIsFixedAndWidthIsThePreferredWidthAtEveryS
     }
     const model::Call scaledFont{
         "NSFont", "monospacedDigitSystemFontOfSize:weight:", {"27", "NSFontWeightMedium"}};
-    EXPECT_NE(std::ranges::find(simulated::calls(), scaledFont), simulated::calls().end());
+    EXPECT_NE(std::find(simulated::calls().begin(), simulated::calls().end(), scaledFont),
+              simulated::calls().end());
 }
 
 struct Rows {

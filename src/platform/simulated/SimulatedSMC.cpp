@@ -75,6 +75,9 @@ SMCConnection openSMC() {
     }
     ++script.opens;
     script.openHandle = ++lastHandle;
+    if (script.observer) {
+        script.observer("open");
+    }
     return script.openHandle;
 }
 
@@ -106,6 +109,9 @@ void closeSMC(SMCConnection conn) {
     }
     ++simulated::smc().closes;
     simulated::smc().openHandle = 0;
+    if (simulated::smc().observer) {
+        simulated::smc().observer("close");
+    }
 }
 
 } // namespace tarvo::platform

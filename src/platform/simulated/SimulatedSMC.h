@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -36,6 +37,8 @@ struct SMCScript {
     int closes = 0;
     int misuses = 0; // calls and closes on a handle that was not open, or closed mid-call
     platform::SMCConnection openHandle = 0;
+    // Told "open" and "close" as they happen, so a test can place them among other events.
+    std::function<void(const char* what)> observer;
 };
 
 // The one simulated driver of the process; resetSMC() gives it a fresh script.

@@ -18,13 +18,23 @@ void resetSystem() {
 
 namespace tarvo::platform {
 
+namespace {
+void observe(const char* what) {
+    if (simulated::system().observer) {
+        simulated::system().observer(what);
+    }
+}
+} // namespace
+
 std::optional<ProcessorTicks> readProcessorTicks() {
     ++simulated::system().processorTicksReads;
+    observe("processorTicks");
     return simulated::system().processorTicks;
 }
 
 std::optional<InterfaceTotals> readInterfaceTotals() {
     ++simulated::system().interfaceTotalsReads;
+    observe("interfaceTotals");
     return simulated::system().interfaceTotals;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/InterfaceTotals.h"
 #include "platform/ProcessorTicks.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ struct SystemScript {
     std::vector<std::string> preferredLanguages;
     int processorTicksReads = 0;
     int interfaceTotalsReads = 0;
+    // Told "processorTicks" or "interfaceTotals" at every read, so a test can place the reads
+    // among other events.
+    std::function<void(const char* what)> observer;
 };
 
 // The one simulated system of the process; reset() gives it a fresh script.
