@@ -1,0 +1,168 @@
+#include "app/AppDelegate.h"
+#include "app/ReadoutTexts.h"
+#include "platform/Layout.h"
+#include "presentation/L.h"
+
+namespace tarvo {
+
+using platform::LayoutEdge;
+
+std::shared_ptr<AppDelegate> AppDelegate::create() {
+    std::shared_ptr<AppDelegate> delegate(new AppDelegate());
+    delegate->self = delegate;
+    return delegate;
+}
+
+// The native delegate belongs to this object, so its actions never outlive it.
+AppDelegate::AppDelegate()
+    : nativeDelegate({
+          .applicationDidFinishLaunching = [this] { applicationDidFinishLaunching(); },
+          .refreshNow = [this] { refreshNow(); },
+          .quit = [this] { quit(); },
+      }) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    platform::Application::shared().setActivationPolicy(platform::ActivationPolicy::accessory);
+    statusItem =
+        platform::StatusBar::system().statusItemWithLength(platform::variableStatusItemLength);
+    if (auto button = statusItem->button()) {
+        showStatusView(*button);
+    }
+    buildMenu();
+    // Primed here, so the first refresh measures the second since launch.
+    cpuUsage.sample();
+    network.sample();
+    startTimer();
+    startTemperature();
+}
+
+void AppDelegate::showStatusView(platform::Button& button) {
+    button.setTitle("");
+    button.setImage(nullptr);
+    auto view = std::make_unique<StatusView>();
+    platform::CustomView& native = view->view();
+    native.setTranslatesAutoresizingMaskIntoConstraints(false);
+    button.addSubview(native);
+    platform::LayoutConstraint::activate({
+        native.anchor(LayoutEdge::leading)
+            .constraintEqualToAnchor(button.anchor(LayoutEdge::leading)),
+        native.anchor(LayoutEdge::trailing)
+            .constraintEqualToAnchor(button.anchor(LayoutEdge::trailing)),
+        native.anchor(LayoutEdge::top).constraintEqualToAnchor(button.anchor(LayoutEdge::top)),
+        native.anchor(LayoutEdge::bottom)
+            .constraintEqualToAnchor(button.anchor(LayoutEdge::bottom)),
+    });
+    statusView = std::move(view);
+    statusItem->setLength(statusView->preferredWidth());
+}
+
+platform::MenuItem& AppDelegate::addInformationLine(platform::Menu& menu,
+                                                    std::optional<platform::MenuItem>& field,
+                                                    std::string_view title) {
+    field.emplace(title, "", "");
+    field->setEnabled(false);
+    menu.addItem(*field);
+    return *field;
+}
+
+void AppDelegate::buildMenu() {
+    platform::Menu menu;
+    platform::MenuItem header(
+        L::t("Tarvo for Mac · 菜单栏监控", "Tarvo for Mac · Menu Bar Monitor"), "", "");
+    header.setEnabled(false);
+    menu.addItem(header);
+    menu.addItem(platform::MenuItem::separatorItem());
+
+    addInformationLine(menu, menuItemCPU, L::t("CPU 占用: --", "CPU Usage: --"));
+    addInformationLine(menu, menuItemTemp, L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"));
+    addInformationLine(
+        menu, menuItemTempHint,
+        L::t("(通过 AppleSMC 直读，无需授权)", "(Direct AppleSMC read, no admin needed)"));
+    addInformationLine(menu, menuItemDown, L::t("下载: --", "Download: --"));
+    addInformationLine(menu, menuItemUp, L::t("上传: --", "Upload: --"));
+    menu.addItem(platform::MenuItem::separatorItem());
+
+    platform::MenuItem refresh(L::t("立即刷新", "Refresh Now"), "refreshNow", "r");
+    refresh.setTarget(nativeDelegate);
+    menu.addItem(refresh);
+    menu.addItem(platform::MenuItem::separatorItem());
+
+    platform::MenuItem quitItem(L::t("退出 Tarvo", "Quit Tarvo"), "quit", "q");
+    quitItem.setTarget(nativeDelegate);
+    menu.addItem(quitItem);
+
+    statusItem->setMenu(menu);
+}
+
+void AppDelegate::startTimer() {
+    timer = platform::Timer::scheduledTimer(1.0, true, [weak = self] {
+        if (const auto delegate = weak.lock()) {
+            delegate->tick();
+        }
+    });
+    // Common modes: the figures keep moving while the menu is open.
+    platform::RunLoop::main().addTimer(*timer, platform::RunLoopMode::common);
+}
+
+void AppDelegate::startTemperature() {
+    cpuTemp = CPUTemperature::create([weak = self](double value) {
+        if (const auto delegate = weak.lock()) {
+            delegate->lastTemp = value;
+        }
+        if (const auto delegate = weak.lock()) {
+            delegate->updateMenuTemp();
+        }
+    });
+    cpuTemp->start();
+}
+
+void AppDelegate::refreshNow() {
+    tick();
+}
+
+void AppDelegate::quit() {
+    if (timer) {
+        timer->invalidate();
+    }
+    if (cpuTemp) {
+        cpuTemp->stop();
+    }
+    platform::Application::shared().terminate();
+}
+
+void AppDelegate::tick() {
+    const double cpu = cpuUsage.sample();
+    const NetworkSample net = network.sample();
+    std::optional<double> temp = cpuTemp ? cpuTemp->read() : std::nullopt;
+    if (!temp) {
+        temp = lastTemp;
+    }
+    if (statusView) {
+        updateStatusView(cpu, net, temp);
+    }
+    menuItemCPU->setTitle(cpuMenuTitle(cpu));
+    updateMenuTemp();
+    menuItemDown->setTitle(downMenuTitle(net.downloadBytesPerSec));
+    menuItemUp->setTitle(upMenuTitle(net.uploadBytesPerSec));
+}
+
+void AppDelegate::updateStatusView(double cpu, const NetworkSample& net,
+                                   std::optional<double> temp) {
+    statusView->setCpuUsageText(cpuUsageViewText(cpu));
+    statusView->setCpuTempText(cpuTempViewText(temp));
+    statusView->setUpText(upViewText(net.uploadBytesPerSec));
+    statusView->setDownText(downViewText(net.downloadBytesPerSec));
+    // Set on every tick: the texts may have changed width even when no text changed length.
+    statusItem->setLength(statusView->preferredWidth());
+}
+
+void AppDelegate::updateMenuTemp() {
+    const TemperatureLines lines = temperatureLines(lastTemp);
+    menuItemTemp->setTitle(lines.title);
+    menuItemTempHint->setHidden(lines.isHintHidden);
+    if (!lines.hint.empty()) {
+        menuItemTempHint->setTitle(lines.hint);
+    }
+}
+
+} // namespace tarvo

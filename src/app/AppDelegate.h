@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/Menu.h"
+#include "platform/StatusBar.h"
+#include "platform/Timer.h"
+#include "presentation/StatusView.h"
+#include "samplers/CPUTemperature.h"
+#include "samplers/CPUUsage.h"
+#include "samplers/NetworkSpeed.h"
+
+#include <memory>
+#include <optional>
+
+namespace tarvo {
+
+// The root of the program: it owns the status item, its view and menu lines, the samplers, the
+// temperature reader and the refresh timer. Everything runs on the main thread.
+class AppDelegate {
+public:
+    // Shared, so that the refresh timer and the temperature callback can hold it weakly.
+    static std::shared_ptr<AppDelegate> create();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // The object the toolkit sends applicationDidFinishLaunching:, refreshNow and quit to.
+    const platform::ApplicationDelegate& object() const { return nativeDelegate; }
+
+    void applicationDidFinishLaunching();
+    // Menu actions.
+    void refreshNow();
+    void quit();
+
+private:
+    AppDelegate();
+
+    void showStatusView(platform::Button& button);
+    void buildMenu();
+    platform::MenuItem& addInformationLine(platform::Menu& menu,
+                                           std::optional<platform::MenuItem>& field,
+                                           std::string_view title);
+    void startTimer();
+    void startTemperature();
+    void tick();
+    void updateStatusView(double cpu, const NetworkSample& net, std::optional<double> temp);
+    void updateMenuTemp();
+
+    std::optional<platform::StatusItem> statusItem;
+    std::unique_ptr<StatusView> statusView;
+    std::optional<platform::MenuItem> menuItemCPU;
+    std::optional<platform::MenuItem> menuItemTemp;
+    std::optional<platform::MenuItem> menuItemDown;
+    std::optional<platform::MenuItem> menuItemUp;
+    std::optional<platform::MenuItem> menuItemTempHint;
+    CPUUsage cpuUsage;
+    NetworkSpeed network;
+    std::shared_ptr<CPUTemperature> cpuTemp;
+    std::optional<platform::Timer> timer;
+    std::optional<double> lastTemp; // NaN: the reader cannot reach the SMC
+
+    std::weak_ptr<AppDelegate> self;
+    platform::ApplicationDelegate nativeDelegate;
+};
+
+} // namespace tarvo

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+// The texts one refresh writes, from its three figures. The status view's texts are the same in
+// both languages; the menu titles follow L.
+
+// "23%", or "--%" when the load is unavailable (negative).
+std::string cpuUsageViewText(double cpu);
+// "48°C", or "--°C" when there is no temperature or it is NaN (the sensor is unavailable).
+std::string cpuTempViewText(std::optional<double> temp);
+std::string upViewText(double bytesPerSecond);
+std::string downViewText(double bytesPerSecond);
+
+std::string cpuMenuTitle(double cpu);
+std::string downMenuTitle(double bytesPerSecond);
+std::string upMenuTitle(double bytesPerSecond);
+
+// The temperature line and its hint line for the last value the reader handed over.
+struct TemperatureLines {
+    std::string title;
+    bool isHintHidden;
+    std::string_view hint; // empty when the hint keeps its title
+};
+TemperatureLines temperatureLines(std::optional<double> lastTemp);
+
+} // namespace tarvo

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the real tarvo for a few seconds with its output piped and no terminal, then asks it to
+# stop the way a service manager would. Usage: tarvo-runs.sh <path to tarvo>
+set -euo pipefail
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+
+"$1" < /dev/null > "$out" 2>&1 &
+pid=$!
+sleep 2.5
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+
+fail() { echo "FAIL: $*"; cat "$out"; exit 1; }
+[ "$status" -eq 0 ] || fail "exit status $status after SIGTERM"
+[ "$(wc -l < "$out")" -ge 2 ] || fail "expected the launch line and at least one refresh"
+grep -Eq '^[0-9]+% ' "$out" || fail "no CPU figure in the status texts"
+grep -Eq 'CPU Usage: ([0-9]+\.[0-9] %|N/A)' "$out" || fail "no CPU line"
+grep -Eq 'Download: [0-9.]+ [KMG]?B/s \| Upload: [0-9.]+ [KMG]?B/s' "$out" || fail "no rates"
+grep -q 'CPU Temp: unavailable | (AppleSMC service unavailable)' "$out" ||
+    fail "no SMC here, so the temperature lines must say unavailable"
+if grep -q $'\e' "$out"; then fail "escape sequences in piped output"; fi
+echo "tarvo ran, refreshed and stopped cleanly"
