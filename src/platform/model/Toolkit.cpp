@@ -138,8 +138,10 @@ std::string describe(bool value) {
 }
 
 std::string describe(const Rect& rect) {
-    return "{" + describe(rect.x) + ", " + describe(rect.y) + ", " + describe(rect.width) + ", " +
-           describe(rect.height) + "}";
+    std::string text = "{";
+    text.append(describe(rect.x)).append(", ").append(describe(rect.y)).append(", ");
+    text.append(describe(rect.width)).append(", ").append(describe(rect.height)).append("}");
+    return text;
 }
 
 } // namespace tarvo::model
