@@ -140,10 +140,10 @@ void AppDelegate::tick() {
     if (statusView) {
         updateStatusView(cpu, net, temp);
     }
-    menuItemCPU->setTitle(cpuMenuTitle(cpu));
+    menuItemCPU->setTitle(cpuMenuTitle(titleBuffer, cpu));
     updateMenuTemp();
-    menuItemDown->setTitle(downMenuTitle(net.downloadBytesPerSec));
-    menuItemUp->setTitle(upMenuTitle(net.uploadBytesPerSec));
+    menuItemDown->setTitle(downMenuTitle(titleBuffer, net.downloadBytesPerSec));
+    menuItemUp->setTitle(upMenuTitle(titleBuffer, net.uploadBytesPerSec));
 }
 
 void AppDelegate::updateStatusView(double cpu, const NetworkSample& net,
@@ -157,7 +157,7 @@ void AppDelegate::updateStatusView(double cpu, const NetworkSample& net,
 }
 
 void AppDelegate::updateMenuTemp() {
-    const TemperatureLines lines = temperatureLines(lastTemp);
+    const TemperatureLines lines = temperatureLines(titleBuffer, lastTemp);
     menuItemTemp->setTitle(lines.title);
     menuItemTempHint->setHidden(lines.isHintHidden);
     if (!lines.hint.empty()) {

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tarvo {
 
@@ -60,6 +61,7 @@ private:
 
     std::weak_ptr<AppDelegate> self;
     platform::ApplicationDelegate nativeDelegate;
+    std::string titleBuffer; // reused by every menu title a refresh writes
 };
 
 } // namespace tarvo

@@ -8,10 +8,10 @@
 namespace tarvo {
 namespace {
 
-std::string joined(std::string_view label, std::string_view figure) {
-    std::string text;
-    text.reserve(label.size() + figure.size());
-    text.append(label).append(figure);
+// Short enough for the string's own storage: no allocation.
+std::string joined(std::string_view arrow, std::string_view figure) {
+    std::string text(arrow);
+    text.append(figure);
     return text;
 }
 
@@ -33,33 +33,39 @@ std::string downViewText(double bytesPerSecond) {
     return joined("↓", Formatter::rateShort(bytesPerSecond));
 }
 
-std::string cpuMenuTitle(double cpu) {
+std::string_view cpuMenuTitle(std::string& buffer, double cpu) {
     if (cpu < 0.0) {
-        return std::string(L::t("CPU 占用: 无法读取", "CPU Usage: N/A"));
+        return L::t("CPU 占用: 无法读取", "CPU Usage: N/A");
     }
-    return joined(L::t("CPU 占用: ", "CPU Usage: "), formatNumber("%.1f %%", cpu));
+    buffer.assign(L::t("CPU 占用: ", "CPU Usage: "));
+    appendNumber(buffer, "%.1f %%", cpu);
+    return buffer;
 }
 
-std::string downMenuTitle(double bytesPerSecond) {
-    return joined(L::t("下载: ", "Download: "), Formatter::rate(bytesPerSecond));
+std::string_view downMenuTitle(std::string& buffer, double bytesPerSecond) {
+    buffer.assign(L::t("下载: ", "Download: ")).append(Formatter::rate(bytesPerSecond));
+    return buffer;
 }
 
-std::string upMenuTitle(double bytesPerSecond) {
-    return joined(L::t("上传: ", "Upload: "), Formatter::rate(bytesPerSecond));
+std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond) {
+    buffer.assign(L::t("上传: ", "Upload: ")).append(Formatter::rate(bytesPerSecond));
+    return buffer;
 }
 
-TemperatureLines temperatureLines(std::optional<double> lastTemp) {
+TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp) {
     if (!lastTemp) {
-        return {std::string(L::t("CPU 温度: 采集中…", "CPU Temp: collecting…")), false,
+        return {L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"), false,
                 L::t("(正在打开 AppleSMC 读取温度)", "(Opening AppleSMC to read temperature)")};
     }
     if (std::isnan(*lastTemp)) {
-        return {std::string(L::t("CPU 温度: 无法读取", "CPU Temp: unavailable")), false,
+        return {L::t("CPU 温度: 无法读取", "CPU Temp: unavailable"), false,
                 L::t("(AppleSMC 服务不可用)", "(AppleSMC service unavailable)")};
     }
     // Both formats are literals, so the chosen view is NUL-terminated.
     const std::string_view format = L::t("CPU 温度: %.1f °C", "CPU Temp: %.1f °C");
-    return {formatNumber(format.data(), *lastTemp), true, {}};
+    buffer.clear();
+    appendNumber(buffer, format.data(), *lastTemp);
+    return {buffer, true, {}};
 }
 
 } // namespace tarvo

@@ -16,16 +16,18 @@ std::string cpuTempViewText(std::optional<double> temp);
 std::string upViewText(double bytesPerSecond);
 std::string downViewText(double bytesPerSecond);
 
-std::string cpuMenuTitle(double cpu);
-std::string downMenuTitle(double bytesPerSecond);
-std::string upMenuTitle(double bytesPerSecond);
+// Menu titles are written into a buffer the caller keeps, so that a steady refresh allocates
+// nothing; each returns a view of the buffer.
+std::string_view cpuMenuTitle(std::string& buffer, double cpu);
+std::string_view downMenuTitle(std::string& buffer, double bytesPerSecond);
+std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond);
 
 // The temperature line and its hint line for the last value the reader handed over.
 struct TemperatureLines {
-    std::string title;
+    std::string_view title; // in the buffer, or a literal
     bool isHintHidden;
     std::string_view hint; // empty when the hint keeps its title
 };
-TemperatureLines temperatureLines(std::optional<double> lastTemp);
+TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp);
 
 } // namespace tarvo

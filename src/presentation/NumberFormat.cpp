@@ -28,21 +28,28 @@ private:
 
 } // namespace
 
-std::string formatNumber(const char* format, double value) {
+void appendNumber(std::string& text, const char* format, double value) {
     const CNumericScope cNumeric;
     char buffer[64];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     const int length = std::snprintf(buffer, sizeof buffer, format, value);
     if (length < 0) {
-        return {};
+        return;
     }
     if (static_cast<std::size_t>(length) < sizeof buffer) {
-        return std::string(buffer, static_cast<std::size_t>(length));
+        text.append(buffer, static_cast<std::size_t>(length));
+        return;
     }
-    std::string text(static_cast<std::size_t>(length), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, value);
+    const std::size_t start = text.size();
+    text.resize(start + static_cast<std::size_t>(length));
+    std::snprintf(text.data() + start, static_cast<std::size_t>(length) + 1, format, value);
 #pragma GCC diagnostic pop
+}
+
+std::string formatNumber(const char* format, double value) {
+    std::string text;
+    appendNumber(text, format, value);
     return text;
 }
 

@@ -8,4 +8,7 @@ namespace tarvo {
 // `format` must hold exactly one floating-point conversion.
 std::string formatNumber(const char* format, double value);
 
+// The same, appended to `text`: reusing one buffer keeps a steady refresh from allocating.
+void appendNumber(std::string& text, const char* format, double value);
+
 } // namespace tarvo
