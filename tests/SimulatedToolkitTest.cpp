@@ -1,12 +1,9 @@
 #include "platform/simulated/SimulatedToolkit.h"
 #include "platform/Application.h"
 #include "platform/CustomView.h"
-#include "platform/MainThread.h"
 #include "platform/Menu.h"
 #include "platform/StatusBar.h"
 #include "platform/Text.h"
-#include "platform/Timer.h"
-#include "platform/simulated/ManualLoop.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -70,101 +67,6 @@ INSTANTIATE_TEST_SUITE_P(Items, ChoosingAnItem,
                                          Line{"CPU Usage: --", "", true, false, true, false},
                                          Line{"Unknown", "unknownAction", true, false, true,
                                               false}));
-
-TEST_F(SimulatedToolkit, RunLaunchesOnceAndRunsWhatLaunchPosted) {
-    ApplicationDelegate launcher{DelegateActions{.applicationDidFinishLaunching =
-                                                     [this] {
-                                                         trace.push_back("launch");
-                                                         postToMainThread(
-                                                             [this] { trace.push_back("posted"); });
-                                                     },
-                                                 .refreshNow = {},
-                                                 .quit = {}}};
-    Application app = Application::shared();
-    app.setDelegate(launcher);
-    app.run();
-    EXPECT_EQ(trace, (std::vector<std::string>{"launch", "posted"}));
-    EXPECT_EQ(simulated::calls().back(), (model::Call{"NSApp", "run", {}}));
-}
-
-TEST_F(SimulatedToolkit, LogsEachCallWithItsReceiverAndArguments) {
-    Application app = Application::shared();
-    app.setDelegate(delegate);
-    app.setActivationPolicy(ActivationPolicy::accessory);
-    StatusItem item = StatusBar::system().statusItemWithLength(variableStatusItemLength);
-    Button button = *item.button();
-    button.setTitle("");
-    button.setImage(nullptr);
-    Menu menu;
-    MenuItem header("Tarvo for Mac · 菜单栏监控", "", "");
-    header.setEnabled(false);
-    MenuItem quit("退出 Tarvo", "quit", "q");
-    quit.setTarget(delegate);
-    menu.addItem(header);
-    menu.addItem(quit);
-    item.setMenu(menu);
-    item.setLength(60.5);
-    RunLoop::main().addTimer(Timer::scheduledTimer(1.0, true, [] {}), RunLoopMode::common);
-
-    using model::Call;
-    EXPECT_EQ(
-        simulated::calls(),
-        (std::vector<Call>{
-            Call{"delegate1", "init", {}},
-            Call{"NSApplication", "sharedApplication", {}},
-            Call{"NSApp", "setDelegate:", {"delegate1"}},
-            Call{"NSApp", "setActivationPolicy:", {"1"}},
-            Call{"NSStatusBar", "systemStatusBar", {}},
-            Call{"NSStatusBar", "statusItemWithLength:", {"-1"}},
-            Call{"statusItem1", "button", {}},
-            Call{"button1", "setTitle:", {""}},
-            Call{"button1", "setImage:", {"nil"}},
-            Call{"menu1", "init", {}},
-            Call{"menuItem1",
-                 "initWithTitle:action:keyEquivalent:",
-                 {"Tarvo for Mac · 菜单栏监控", "nil", ""}},
-            Call{"menuItem1", "setEnabled:", {"NO"}},
-            Call{"menuItem2", "initWithTitle:action:keyEquivalent:", {"退出 Tarvo", "quit", "q"}},
-            Call{"menuItem2", "setTarget:", {"delegate1"}},
-            Call{"menu1", "addItem:", {"menuItem1"}},
-            Call{"menu1", "addItem:", {"menuItem2"}},
-            Call{"statusItem1", "setMenu:", {"menu1"}},
-            Call{"statusItem1", "setLength:", {"60.5"}},
-            Call{"NSRunLoop", "mainRunLoop", {}},
-            Call{"NSTimer", "scheduledTimerWithTimeInterval:repeats:block:", {"1", "YES"}},
-            Call{"NSRunLoop", "addTimer:forMode:", {"timer1", "NSRunLoopCommonModes"}},
-        }));
-}
-
-TEST_F(SimulatedToolkit, RepeatingTimerFiresEveryIntervalUntilInvalidated) {
-    int fires = 0;
-    Timer timer = Timer::scheduledTimer(1.0, true, [&] { ++fires; });
-    RunLoop::main().addTimer(timer, RunLoopMode::common);
-    simulated::mainLoop().advance(0.999);
-    EXPECT_EQ(fires, 0) << "the first fire comes one interval later";
-    simulated::mainLoop().advance(2.001);
-    EXPECT_EQ(fires, 3);
-    timer.invalidate();
-    simulated::mainLoop().advance(5.0);
-    EXPECT_EQ(fires, 3);
-    const auto& node = model::nodeOf<model::TimerNode>(timer.object());
-    EXPECT_FALSE(node.isValid);
-    EXPECT_TRUE(node.isInCommonModes);
-}
-
-TEST_F(SimulatedToolkit, OneShotTimerFiresOnceAndIsNoLongerValid) {
-    int fires = 0;
-    const Timer timer = Timer::scheduledTimer(0.5, false, [&] { ++fires; });
-    simulated::mainLoop().advance(3.0);
-    EXPECT_EQ(fires, 1);
-    EXPECT_FALSE(model::nodeOf<model::TimerNode>(timer.object()).isValid);
-}
-
-TEST_F(SimulatedToolkit, StatusItemsCanComeWithoutAButton) {
-    EXPECT_TRUE(StatusBar::system().statusItemWithLength(10.0).button().has_value());
-    simulated::toolkit().statusItemsHaveButton = false;
-    EXPECT_FALSE(StatusBar::system().statusItemWithLength(10.0).button().has_value());
-}
 
 class HostedView : public SimulatedToolkit {
 protected:
