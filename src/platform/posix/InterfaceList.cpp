@@ -34,13 +34,17 @@ bool countsInterface(const ifaddrs& entry, const LinkLayout& layout) {
            entry.ifa_data != nullptr;
 }
 
+void addInterface(const ifaddrs& entry, const LinkLayout& layout, InterfaceTotals& totals) {
+    if (countsInterface(entry, layout)) {
+        totals.down += counterAt(entry.ifa_data, layout.receivedOffset);
+        totals.up += counterAt(entry.ifa_data, layout.sentOffset);
+    }
+}
+
 InterfaceTotals sumInterfaceList(const ifaddrs* list, const LinkLayout& layout) {
     InterfaceTotals totals;
     for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (countsInterface(*entry, layout)) {
-            totals.down += counterAt(entry->ifa_data, layout.receivedOffset);
-            totals.up += counterAt(entry->ifa_data, layout.sentOffset);
-        }
+        addInterface(*entry, layout, totals);
     }
     return totals;
 }

@@ -26,6 +26,9 @@ inline constexpr LinkLayout linuxLinkLayout{17, 8, 12, {"en", "eth", "wl", "ww"}
 // Whether one entry of the list is the counted link-level entry of a traffic interface.
 bool countsInterface(const ifaddrs& entry, const LinkLayout& layout);
 
+// Adds the entry's 32-bit byte counters to the totals when it counts.
+void addInterface(const ifaddrs& entry, const LinkLayout& layout, InterfaceTotals& totals);
+
 // Sums the 32-bit byte counters of the counted entries of a getifaddrs list.
 InterfaceTotals sumInterfaceList(const ifaddrs* list, const LinkLayout& layout);
 
