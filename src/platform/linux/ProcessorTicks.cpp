@@ -9,45 +9,68 @@
 namespace tarvo::platform {
 namespace {
 
-// Reads the whole file into a buffer kept per thread, so that a steady tick allocates nothing.
-bool readWholeFile(const char* path, std::string& buffer) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    if (buffer.capacity() < 4096) {
-        buffer.reserve(4096);
-    }
-    buffer.resize(buffer.capacity());
-    std::size_t size = 0;
-    bool ok = true;
-    for (;;) {
-        if (size == buffer.size()) {
-            buffer.resize(buffer.size() * 2);
+// /proc/stat stays open: the kernel writes it afresh for every read from its start, and opening
+// it each second would cost a third as much as the reading.
+class ProcStatFile {
+public:
+    ProcStatFile() = default;
+    ProcStatFile(const ProcStatFile&) = delete;
+    ProcStatFile& operator=(const ProcStatFile&) = delete;
+    ~ProcStatFile() { close(); }
+
+    // The whole file, in a buffer kept between readings so that a steady tick allocates nothing.
+    std::optional<std::string_view> read() {
+        if (descriptor < 0) {
+            descriptor = ::open("/proc/stat", O_RDONLY | O_CLOEXEC);
         }
-        const ssize_t got = ::read(fd, buffer.data() + size, buffer.size() - size);
-        if (got > 0) {
-            size += static_cast<std::size_t>(got);
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ok = false;
-            break;
+        if (descriptor < 0 || !readFromStart()) {
+            close();
+            return std::nullopt;
+        }
+        return std::string_view(buffer);
+    }
+
+private:
+    bool readFromStart() {
+        if (buffer.capacity() < 4096) {
+            buffer.reserve(4096);
+        }
+        buffer.resize(buffer.capacity());
+        std::size_t size = 0;
+        for (;;) {
+            if (size == buffer.size()) {
+                buffer.resize(buffer.size() * 2);
+            }
+            const ssize_t got = ::pread(descriptor, buffer.data() + size, buffer.size() - size,
+                                        static_cast<off_t>(size));
+            if (got > 0) {
+                size += static_cast<std::size_t>(got);
+            } else if (got == 0) {
+                buffer.resize(size);
+                return true;
+            } else if (errno != EINTR) {
+                return false;
+            }
         }
     }
-    ::close(fd);
-    buffer.resize(size);
-    return ok;
-}
+
+    void close() {
+        if (descriptor >= 0) {
+            ::close(descriptor);
+            descriptor = -1;
+        }
+    }
+
+    int descriptor = -1;
+    std::string buffer;
+};
 
 } // namespace
 
 std::optional<ProcessorTicks> readProcessorTicks() {
-    thread_local std::string buffer;
-    if (!readWholeFile("/proc/stat", buffer)) {
-        return std::nullopt;
-    }
-    return parseProcStat(buffer);
+    static ProcStatFile file; // the samplers run on the main thread only
+    const auto text = file.read();
+    return text ? parseProcStat(*text) : std::nullopt;
 }
 
 } // namespace tarvo::platform
