@@ -32,17 +32,17 @@ bool isPinned(id view, const ViewState& button) {
     return edges.size() == 4;
 }
 
+// Auto layout asks the pinned view for its intrinsic size, which makes the width of a variable
+// length item.
 CGFloat buttonWidth(id item, const ViewState& button) {
-    const CGFloat length = world().state<StatusItemState>(item).length;
-    if (length >= 0.0) {
-        return length;
-    }
+    CGFloat width = 0.0;
     for (const Strong& subview : button.subviews) {
         if (isPinned(subview.get(), button)) {
-            return send<CGSize>(subview.get(), sel_registerName("intrinsicContentSize")).width;
+            width = send<CGSize>(subview.get(), sel_registerName("intrinsicContentSize")).width;
         }
     }
-    return 0.0;
+    const CGFloat length = world().state<StatusItemState>(item).length;
+    return length >= 0.0 ? length : width;
 }
 
 bool sameRect(const CGRect& a, const CGRect& b) {
@@ -66,11 +66,9 @@ void draw(id view) {
     World& current = world();
     ViewState& state = current.state<ViewState>(view);
     state.needsDisplay = false;
-    void* pool = current.pushPool();
     current.drawingView = view;
     send<void, CGRect>(view, sel_registerName("drawRect:"), {{0.0, 0.0}, state.frame.size});
     current.drawingView = nil;
-    current.popPool(pool);
 }
 
 } // namespace
@@ -82,6 +80,10 @@ id firstStatusItem() {
         }
     }
     return nil;
+}
+
+id hostedView() {
+    return buttonOf(firstStatusItem()).subviews.at(0).get();
 }
 
 std::vector<id> menuItems() {
@@ -106,6 +108,7 @@ std::string textOf(id object) {
 std::vector<DrawnText> displayPass() {
     World& current = world();
     current.drawn.clear();
+    void* pool = current.pushPool();
     const id item = firstStatusItem();
     layOut(item);
     for (const Strong& subview : buttonOf(item).subviews) {
@@ -113,6 +116,7 @@ std::vector<DrawnText> displayPass() {
             draw(subview.get());
         }
     }
+    current.popPool(pool);
     return current.drawn;
 }
 

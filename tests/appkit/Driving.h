@@ -12,6 +12,9 @@ namespace tarvo::appkit::doubles {
 // The status bar's first item that is still there; none when there is none.
 id firstStatusItem();
 
+// The first subview of the first status item's button.
+id hostedView();
+
 // The items of the first status item's menu, top to bottom.
 std::vector<id> menuItems();
 
@@ -19,9 +22,9 @@ std::vector<id> menuItems();
 std::string textOf(id string);
 
 // Lays out the first status item's button, 22 points high and as long as the item (or, for a
-// variable length, as wide as the intrinsic size of the view pinned to it), gives each view
-// pinned to the button's four edges the button's bounds, then calls drawRect: of each subview
-// that needs display, in a pool. Returns the strings drawn.
+// variable length, as wide as the intrinsic size that the view pinned to it gives), gives each
+// view pinned to the button's four edges the button's bounds, then calls drawRect: of each
+// subview that needs display, all in a pool. Returns the strings drawn.
 std::vector<DrawnText> displayPass();
 
 // A click in the middle of the status item: each subview of the button is asked hitTest:, and
