@@ -12,8 +12,10 @@ namespace {
 constexpr MethodKind classMethod = MethodKind::classMethod;
 constexpr MethodKind instanceMethod = MethodKind::instanceMethod;
 
-// The encodings of the types the declarations below use, for arm64 macOS: BOOL is bool there,
-// NSInteger long, CGFloat double, and NSRect, NSPoint and NSSize are the CoreGraphics structs.
+} // namespace
+
+// For arm64 macOS: BOOL is bool there, NSInteger long, CGFloat double, and NSRect, NSPoint and
+// NSSize are the CoreGraphics structs.
 std::string encodingOfType(std::string_view type) {
     static const std::map<std::string_view, std::string_view> encodings{
         {"void", "v"},
@@ -32,6 +34,7 @@ std::string encodingOfType(std::string_view type) {
         {"NSLineBreakMode", "Q"},
         {"NSStringEncoding", "Q"},
         {"NSRunLoopMode", "@"},
+        {"NSAttributedStringKey", "@"},
         {"NSPoint", "{CGPoint=dd}"},
         {"NSSize", "{CGSize=dd}"},
         {"NSRect", "{CGRect={CGPoint=dd}{CGSize=dd}}"},
@@ -48,6 +51,8 @@ std::string encodingOfType(std::string_view type) {
     }
     fail("no encoding for the declared type " + std::string(type));
 }
+
+namespace {
 
 std::string encodingOf(const MethodDeclaration& method) {
     std::string types = encodingOfType(method.returnType) + "@:";

@@ -52,6 +52,9 @@ struct ClassDeclaration {
 // Superclasses first.
 const std::vector<ClassDeclaration>& declaredClasses();
 
+// The encoding of a type as a declaration spells it: "CGFloat" is "d".
+std::string encodingOfType(std::string_view type);
+
 // Whether a message sent with the C signature `sent` reaches a method declared as `declared`
 // correctly: the same types in the same order, regardless of offsets, qualifiers (const,
 // oneway) and class names. A block argument takes a plain pointer, the only way C++ passes one.
