@@ -52,11 +52,18 @@ bool sameRect(const CGRect& a, const CGRect& b) {
 void layOut(id item) {
     ViewState& button = buttonOf(item);
     button.frame = {{0.0, 0.0}, {buttonWidth(item, button), statusBarThickness}};
+    const CGRect bounds{{0.0, 0.0}, button.frame.size};
     for (const Strong& subview : button.subviews) {
+        if (!isPinned(subview.get(), button)) {
+            continue;
+        }
         ViewState& view = world().state<ViewState>(subview.get());
-        if (isPinned(subview.get(), button) &&
-            !sameRect(view.frame, {{0.0, 0.0}, button.frame.size})) {
-            view.frame = {{0.0, 0.0}, button.frame.size};
+        if (view.translatesAutoresizingMaskIntoConstraints) {
+            fail(describeObject(subview.get()) +
+                 " is pinned, but its autoresizing mask's constraints contradict the pins");
+        }
+        if (!sameRect(view.frame, bounds)) {
+            view.frame = bounds;
             view.needsDisplay = true;
         }
     }

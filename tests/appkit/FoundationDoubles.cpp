@@ -122,8 +122,7 @@ id scheduledTimer(id self, SEL, double interval, BOOL repeats, const void* block
     World& current = world();
     const id timer =
         current.create(reinterpret_cast<Class>(self),
-                       TimerState{interval,
-                                  repeats != NO,
+                       TimerState{repeats != NO,
                                   std::make_shared<HeapBlock>(HeapBlock::copy(block, "v@?@")),
                                   0,
                                   true,

@@ -35,8 +35,7 @@ void createSharedObjects(World& world) {
         world.createPermanent(classNamed("NSStatusBar"), "systemStatusBar", StatusBarState{});
     world.mainRunLoop =
         world.createPermanent(classNamed("NSRunLoop"), "mainRunLoop", RunLoopState{});
-    world.labelColor =
-        world.createPermanent(classNamed("NSColor"), "labelColor", ColorState{"labelColor"});
+    world.labelColor = world.createPermanent(classNamed("NSColor"), "labelColor", {});
     addConstants(world);
 }
 

@@ -129,7 +129,6 @@ struct MenuItemState {
 };
 
 struct TimerState {
-    double interval = 0.0;
     bool repeats = false;
     std::shared_ptr<HeapBlock> block; // kept by a fire in progress too
     std::uint64_t loopTimer = 0;
@@ -146,10 +145,6 @@ struct FontState {
     double weight = 0.0;
 };
 
-struct ColorState {
-    std::string name;
-};
-
 struct ParagraphStyleState {
     unsigned long lineBreakMode = 0; // word wrapping
     long alignment = 4;              // natural
@@ -158,7 +153,7 @@ struct ParagraphStyleState {
 using State = std::variant<std::monostate, StringState, ArrayState, DictionaryState,
                            ApplicationState, StatusBarState, StatusItemState, ViewState,
                            AnchorState, ConstraintState, MenuState, MenuItemState, TimerState,
-                           RunLoopState, FontState, ColorState, ParagraphStyleState>;
+                           RunLoopState, FontState, ParagraphStyleState>;
 
 struct Record {
     std::string name;
