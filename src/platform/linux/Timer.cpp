@@ -7,14 +7,8 @@ namespace tarvo::platform {
 using model::TimerNode;
 
 Timer Timer::scheduledTimer(double interval, bool repeats, std::function<void()> block) {
-    TimerNode& timer = model::create(model::toolkit().timers, "timer");
-    timer.interval = interval;
-    timer.repeats = repeats;
-    timer.block = std::move(block);
-    timer.loopTimer = terminal::mainLoop().addTimer(interval, repeats ? interval : 0.0, [&timer] {
-        timer.isValid = timer.repeats;
-        timer.block();
-    });
+    TimerNode& timer =
+        model::scheduleTimer(terminal::mainLoop(), interval, repeats, std::move(block));
     return Timer(model::refTo(timer));
 }
 

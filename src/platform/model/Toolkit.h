@@ -147,6 +147,21 @@ Node& create(std::deque<Node>& nodes, std::string_view kind) {
     return node;
 }
 
+// A timer node fired by `loop`, the terminal's main loop or the simulated one: both schedule
+// the same way.
+template <typename Loop>
+TimerNode& scheduleTimer(Loop& loop, double interval, bool repeats, std::function<void()> block) {
+    TimerNode& timer = create(toolkit().timers, "timer");
+    timer.interval = interval;
+    timer.repeats = repeats;
+    timer.block = std::move(block);
+    timer.loopTimer = loop.addTimer(interval, repeats ? interval : 0.0, [&timer] {
+        timer.isValid = timer.repeats;
+        timer.block();
+    });
+    return timer;
+}
+
 // A status item's width: its length, or with the variable length the intrinsic width of the
 // custom view that fills its button (zero without one).
 double widthOf(const StatusItemNode& item);

@@ -28,14 +28,8 @@ void Application::terminate() {
 }
 
 Timer Timer::scheduledTimer(double interval, bool repeats, std::function<void()> block) {
-    TimerNode& timer = model::create(model::toolkit().timers, "timer");
-    timer.interval = interval;
-    timer.repeats = repeats;
-    timer.block = std::move(block);
-    timer.loopTimer = simulated::mainLoop().addTimer(interval, repeats ? interval : 0.0, [&timer] {
-        timer.isValid = timer.repeats;
-        timer.block();
-    });
+    TimerNode& timer =
+        model::scheduleTimer(simulated::mainLoop(), interval, repeats, std::move(block));
     model::record("NSTimer", "scheduledTimerWithTimeInterval:repeats:block:", interval, repeats);
     return Timer(model::refTo(timer));
 }
