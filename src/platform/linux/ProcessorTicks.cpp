@@ -3,8 +3,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <string>
+#include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace tarvo::platform {
 namespace {
@@ -27,30 +28,27 @@ public:
             close();
             return std::nullopt;
         }
-        return std::string_view(buffer);
+        return std::string_view(buffer.data(), length);
     }
 
 private:
+    // One read from the start hands out the whole file when it fits: a short read is the end.
+    // Reading on, or probing for the end, would make the kernel write the file again, so a
+    // file that does not fit is read again whole into a larger buffer.
     bool readFromStart() {
-        if (buffer.capacity() < 4096) {
-            buffer.reserve(4096);
-        }
-        buffer.resize(buffer.capacity());
-        std::size_t size = 0;
         for (;;) {
-            if (size == buffer.size()) {
-                buffer.resize(buffer.size() * 2);
+            const ssize_t got = ::pread(descriptor, buffer.data(), buffer.size(), 0);
+            if (got < 0 && errno == EINTR) {
+                continue;
             }
-            const ssize_t got = ::pread(descriptor, buffer.data() + size, buffer.size() - size,
-                                        static_cast<off_t>(size));
-            if (got > 0) {
-                size += static_cast<std::size_t>(got);
-            } else if (got == 0) {
-                buffer.resize(size);
-                return true;
-            } else if (errno != EINTR) {
+            if (got < 0) {
                 return false;
             }
+            length = static_cast<std::size_t>(got);
+            if (length < buffer.size()) {
+                return true;
+            }
+            buffer.resize(buffer.size() * 2);
         }
     }
 
@@ -62,7 +60,8 @@ private:
     }
 
     int descriptor = -1;
-    std::string buffer;
+    std::vector<char> buffer = std::vector<char>(4096);
+    std::size_t length = 0;
 };
 
 } // namespace
