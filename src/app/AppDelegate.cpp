@@ -56,13 +56,11 @@ void AppDelegate::showStatusView(platform::Button& button) {
     statusItem->setLength(statusView->preferredWidth());
 }
 
-platform::MenuItem& AppDelegate::addInformationLine(platform::Menu& menu,
-                                                    std::optional<platform::MenuItem>& field,
-                                                    std::string_view title) {
+void AppDelegate::addInformationLine(platform::Menu& menu, std::optional<platform::MenuItem>& field,
+                                     std::string_view title) {
     field.emplace(title, "", "");
     field->setEnabled(false);
     menu.addItem(*field);
-    return *field;
 }
 
 void AppDelegate::buildMenu() {

@@ -37,9 +37,8 @@ private:
 
     void showStatusView(platform::Button& button);
     void buildMenu();
-    platform::MenuItem& addInformationLine(platform::Menu& menu,
-                                           std::optional<platform::MenuItem>& field,
-                                           std::string_view title);
+    void addInformationLine(platform::Menu& menu, std::optional<platform::MenuItem>& field,
+                            std::string_view title);
     void startTimer();
     void startTemperature();
     void tick();
