@@ -3,8 +3,7 @@
 # variable) at the root of an extracted macOS 12.0 SDK.
 set(CMAKE_SYSTEM_NAME Darwin)
 set(CMAKE_SYSTEM_PROCESSOR arm64)
-set(CMAKE_OSX_ARCHITECTURES arm64)
-set(CMAKE_OSX_DEPLOYMENT_TARGET 12.0)
+# The deployment target and architecture are the project's own (CMakeLists.txt).
 
 set(TARVO_MACOS_SDK "$ENV{MACOS_SDK}" CACHE PATH "Root of an extracted macOS 12.0 SDK")
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TARVO_MACOS_SDK)
@@ -18,8 +17,8 @@ endif()
 set(CMAKE_OSX_SYSROOT "${TARVO_MACOS_SDK}")
 set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
-set(CMAKE_C_COMPILER_TARGET arm64-apple-macos12)
-set(CMAKE_CXX_COMPILER_TARGET arm64-apple-macos12)
+set(CMAKE_C_COMPILER_TARGET arm64-apple-macos)
+set(CMAKE_CXX_COMPILER_TARGET arm64-apple-macos)
 set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld")
