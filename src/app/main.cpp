@@ -1,29 +1,18 @@
-#include "app/AppDelegate.h"
-#include "platform/Application.h"
-
-#include <memory>
-#include <optional>
+#include "app/Program.h"
 
 namespace {
 
-// Set once by main. `delegate` is the owning reference that keeps the delegate alive for the
-// whole process: the application does not keep its delegate.
-std::optional<tarvo::platform::Application> app;
-std::shared_ptr<tarvo::AppDelegate> delegate;
+// Set once by main and never destroyed. On macOS, quitting ends the process inside exit(),
+// which must not release the status item, the menu or the timer, nor free a temperature reader
+// whose pass may still be running on its queue. The terminal front end's loop returns instead,
+// and the same holds there.
+tarvo::Program* program = nullptr;
 
 } // namespace
 
 int main() {
-    {
-        const tarvo::platform::AutoreleasePool pool;
-        app = tarvo::platform::Application::shared();
-        delegate = tarvo::AppDelegate::create();
-        app->setDelegate(delegate->object());
-    }
-    app->run();
-    // Only the terminal front end returns here. Let the delegate go while the toolkit it
-    // talks to still exists, before static destruction.
-    delegate.reset();
-    app.reset();
+    program = new tarvo::Program;
+    tarvo::start(*program);
+    program->app->run();
     return 0;
 }

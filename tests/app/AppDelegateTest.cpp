@@ -280,7 +280,7 @@ TEST_F(App, WithoutAButtonOnlyTheMenuIsRefreshed) {
 TEST_F(App, TimerAndCallbacksDoNothingOnceTheDelegateIsGone) {
     smc().hasService = false;
     harness.launch();
-    harness.delegate.reset();
+    harness.program.delegate.reset();
     AppHarness::advance(3.0);
     EXPECT_EQ(system().processorTicksReads, 1);
 }

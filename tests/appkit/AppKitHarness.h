@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppDelegate.h"
+#include "app/Program.h"
 #include "appkit/Driving.h"
 #include "appkit/World.h"
 #include "platform/Application.h"
@@ -44,8 +44,8 @@ protected:
     }
 
     void TearDown() override {
-        delegate.reset();
-        application.reset();
+        program.delegate.reset();
+        program.app.reset();
         // As at the end of the process: the run loop lets its timers go.
         world().state<RunLoopState>(world().mainRunLoop).timers.clear();
         EXPECT_EQ(world().openPools(), 0u);
@@ -55,21 +55,15 @@ protected:
 
     // As the entry point does.
     void launch() {
-        {
-            const platform::AutoreleasePool pool;
-            application = platform::Application::shared();
-            delegate = AppDelegate::create();
-            application->setDelegate(delegate->object());
-        }
-        application->run();
+        start(program);
+        program.app->run();
     }
 
     static void advance(double seconds) { simulated::mainLoop().advance(seconds); }
 
     static std::size_t messageCount() { return world().messages.size(); }
 
-    std::optional<platform::Application> application;
-    std::shared_ptr<AppDelegate> delegate;
+    Program program;
 };
 
 } // namespace tarvo::appkit::doubles

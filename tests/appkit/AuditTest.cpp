@@ -154,7 +154,8 @@ TEST_F(AppOnAppKit, EverySelectorIsSentWithItsDeclaredSignature) {
 
 TEST_F(AppOnAppKit, MethodsTheBindingAddsAreTypedAsDeclared) {
     launch();
-    const Class delegateClass = object_getClass(static_cast<id>(delegate->object().object().get()));
+    const Class delegateClass =
+        object_getClass(static_cast<id>(program.delegate->object().object().get()));
     const Class viewClass = object_getClass(hostedView());
     const struct {
         Class cls;

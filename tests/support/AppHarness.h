@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppDelegate.h"
+#include "app/Program.h"
 #include "platform/Application.h"
 #include "platform/simulated/ManualLoop.h"
 #include "platform/simulated/SimulatedSMC.h"
@@ -45,15 +45,14 @@ public:
         smc().observer = log("AppleSMC");
     }
 
-    ~AppHarness() { delegate.reset(); }
+    ~AppHarness() { program.delegate.reset(); }
     AppHarness(const AppHarness&) = delete;
     AppHarness& operator=(const AppHarness&) = delete;
 
+    // As the entry point does.
     void launch() {
-        delegate = AppDelegate::create();
-        platform::Application app = platform::Application::shared();
-        app.setDelegate(delegate->object());
-        app.run();
+        start(program);
+        program.app->run();
     }
 
     static void advance(double seconds) { mainLoop().advance(seconds); }
@@ -91,7 +90,7 @@ public:
         return std::count(log.begin() + static_cast<long>(from), log.end(), call);
     }
 
-    std::shared_ptr<AppDelegate> delegate;
+    Program program;
 };
 
 } // namespace tarvo::simulated
