@@ -1,5 +1,6 @@
 #include "appkit/Install.h"
 #include "appkit/World.h"
+#include "platform/macos/LinkedClass.h"
 #include "platform/macos/Runtime.h"
 
 #include <functional>
@@ -152,6 +153,12 @@ INSTANTIATE_TEST_SUITE_P(
               "the double of NSStatusItem setLength: has the C signature v@:q, but it is "
               "declared v@:d"}),
     [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+TEST(LinkedClassDeathTest, ATakenClassNameStopsTheProgramNamingIt) {
+    resetWorld();
+    EXPECT_DEATH(LinkedClass("NSMenu", classNamed("NSObject"), [](Class) {}),
+                 "class name NSMenu is already in use");
+}
 
 } // namespace
 } // namespace tarvo::appkit::doubles

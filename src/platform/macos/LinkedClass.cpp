@@ -1,6 +1,8 @@
 #include "platform/macos/LinkedClass.h"
 
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace tarvo::appkit {
@@ -11,6 +13,12 @@ constexpr const char* counterpartName = "tarvoCounterpart";
 
 Class makeClass(const char* name, Class superclass, void (*addMethods)(Class)) {
     const Class cls = objc_allocateClassPair(superclass, name, 0);
+    if (cls == Nil) {
+        // Another image in the process defines a class of this name: nothing could answer for
+        // the program's objects, so it stops here rather than write through Nil.
+        std::fprintf(stderr, "Tarvo: the Objective-C class name %s is already in use\n", name);
+        std::abort();
+    }
     class_addIvar(cls, counterpartName, sizeof(void*), std::countr_zero(alignof(void*)), "^v");
     addMethods(cls);
     objc_registerClassPair(cls);
