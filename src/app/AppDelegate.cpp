@@ -34,6 +34,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     network.sample();
     startTimer();
     startTemperature();
+    beginActivity();
 }
 
 void AppDelegate::showStatusView(platform::Button& button) {
@@ -112,6 +113,14 @@ void AppDelegate::startTemperature() {
         }
     });
     cpuTemp->start();
+}
+
+// App Nap throttles the timers of an app it judges idle, and one with no window and no Dock icon
+// looks idle. A late tick would count several seconds of traffic as one.
+void AppDelegate::beginActivity() {
+    activity =
+        platform::Activity::begin(platform::ActivityOptions::userInitiatedAllowingIdleSystemSleep,
+                                  "Tarvo refreshes its menu bar readout every second.");
 }
 
 void AppDelegate::refreshNow() {

@@ -41,6 +41,7 @@ private:
                             std::string_view title);
     void startTimer();
     void startTemperature();
+    void beginActivity();
     void tick();
     void updateStatusView(double cpu, const NetworkSample& net, std::optional<double> temp);
     void updateMenuTemp();
@@ -56,7 +57,8 @@ private:
     NetworkSpeed network;
     std::shared_ptr<CPUTemperature> cpuTemp;
     std::optional<platform::Timer> timer;
-    std::optional<double> lastTemp; // NaN: the reader cannot reach the SMC
+    std::optional<double> lastTemp;             // NaN: the reader cannot reach the SMC
+    std::optional<platform::Activity> activity; // held for the life of the process
 
     std::weak_ptr<AppDelegate> self;
     platform::ApplicationDelegate nativeDelegate;

@@ -2,7 +2,9 @@
 
 #include "platform/ObjectRef.h"
 
+#include <cstdint>
 #include <functional>
+#include <string_view>
 
 namespace tarvo::platform {
 
@@ -53,6 +55,28 @@ public:
     // Ends the application: on macOS the process ends here; the terminal front end returns from
     // run() once the current task is done.
     void terminate();
+
+    const ObjectRef& object() const { return native; }
+
+private:
+    ObjectRef native;
+};
+
+// NSActivityOptions.
+enum class ActivityOptions : std::uint64_t {
+    // NSActivityUserInitiatedAllowingIdleSystemSleep: work the user asked for, which App Nap must
+    // not throttle; the Mac may still sleep when idle.
+    userInitiatedAllowingIdleSystemSleep = 0x00EFFFFF,
+};
+
+// Work the system is told about (an NSProcessInfo activity); it holds while the object lives.
+class Activity {
+public:
+    explicit Activity(ObjectRef object) : native(std::move(object)) {}
+
+    // beginActivityWithOptions:reason: of the process's NSProcessInfo. The reason serves
+    // diagnostics only; it is never shown.
+    static Activity begin(ActivityOptions options, std::string_view reason);
 
     const ObjectRef& object() const { return native; }
 

@@ -63,7 +63,8 @@ TEST_F(App, LaunchRunsItsStepsInOrder) {
                                       "interfaceTotals",
                                       "scheduledTimerWithTimeInterval:repeats:block:",
                                       "addTimer:forMode:",
-                                      "open"};
+                                      "open",
+                                      "beginActivityWithOptions:reason:"};
     std::vector<Call> order;
     std::copy_if(calls().begin(), calls().end(), std::back_inserter(order),
                  [&](const Call& call) { return steps.contains(call.selector); });
@@ -84,6 +85,10 @@ TEST_F(App, LaunchRunsItsStepsInOrder) {
                          {"NSTimer", "scheduledTimerWithTimeInterval:repeats:block:", {"1", "YES"}},
                          {"NSRunLoop", "addTimer:forMode:", {"timer1", "NSRunLoopCommonModes"}},
                          {"AppleSMC", "open", {}},
+                         // NSActivityUserInitiatedAllowingIdleSystemSleep
+                         {"NSProcessInfo",
+                          "beginActivityWithOptions:reason:",
+                          {"15728639", "Tarvo refreshes its menu bar readout every second."}},
                      }));
 
     // The view covers the button: leading, trailing, top, bottom, each equal to the button's.

@@ -33,6 +33,17 @@ void terminate(id self, SEL, id) {
     world().state<ApplicationState>(self).isTerminated = true;
 }
 
+id processInfo(id, SEL) {
+    return world().processInfo;
+}
+
+// The token that holds the activity, as an NSObject of the caller's pool.
+id beginActivity(id, SEL, unsigned long long options, id reason) {
+    World& current = world();
+    return current.autorelease(
+        current.create(classNamed("NSObject"), ActivityState{options, Strong(reason)}));
+}
+
 id systemStatusBar(id, SEL) {
     return world().statusBar;
 }
@@ -145,6 +156,9 @@ void answerAppKit() {
     answer(application, "run", run);
     answer(application, "setActivationPolicy:", setActivationPolicy);
     answer(application, "terminate:", terminate);
+    const Class info = classNamed("NSProcessInfo");
+    answer(metaclassOf(info), "processInfo", processInfo);
+    answer(info, "beginActivityWithOptions:reason:", beginActivity);
 
     const Class statusBar = classNamed("NSStatusBar");
     answer(metaclassOf(statusBar), "systemStatusBar", systemStatusBar);

@@ -125,6 +125,8 @@ TEST(Audit, ValuesAreThoseOfTheHeaders) {
         {"NSLineBreakByClipping", static_cast<double>(platform::LineBreakMode::clipping)},
         {"NSTextAlignmentLeft", static_cast<double>(platform::TextAlignment::left)},
         {"NSUTF8StringEncoding", static_cast<double>(utf8StringEncoding)},
+        {"NSActivityUserInitiatedAllowingIdleSystemSleep",
+         static_cast<double>(platform::ActivityOptions::userInitiatedAllowingIdleSystemSleep)},
     };
     ASSERT_EQ(bindingValues.size(), declaredValues().size());
     for (const ValueDeclaration& value : declaredValues()) {

@@ -31,6 +31,7 @@ std::string encodingOfType(std::string_view type) {
         {"NSApplicationActivationPolicy", "q"},
         {"NSTextAlignment", "q"},
         {"NSUInteger", "Q"},
+        {"NSActivityOptions", "Q"},
         {"NSLineBreakMode", "Q"},
         {"NSStringEncoding", "Q"},
         {"NSRunLoopMode", "@"},
@@ -123,6 +124,9 @@ const std::vector<MethodDeclaration>& declaredMethods() {
         {"NSApplication", instanceMethod, "setActivationPolicy:", "BOOL", {"NSApplicationActivationPolicy"}},
         {"NSApplication", instanceMethod, "terminate:", "void", {"id"}},
         {"NSApplicationDelegate", instanceMethod, "applicationDidFinishLaunching:", "void", {"NSNotification *"}},
+        // Foundation/NSProcessInfo.h
+        {"NSProcessInfo", classMethod, "processInfo", "NSProcessInfo *", {}},
+        {"NSProcessInfo", instanceMethod, "beginActivityWithOptions:reason:", "id<NSObject>", {"NSActivityOptions", "NSString *"}},
         // AppKit/NSStatusBar.h, NSStatusItem.h
         {"NSStatusBar", classMethod, "systemStatusBar", "NSStatusBar *", {}},
         {"NSStatusBar", instanceMethod, "statusItemWithLength:", "NSStatusItem *", {"CGFloat"}},
@@ -205,6 +209,7 @@ const std::vector<ValueDeclaration>& declaredValues() {
         {"NSLineBreakByClipping", 2},
         {"NSTextAlignmentLeft", 0},
         {"NSUTF8StringEncoding", 4},
+        {"NSActivityUserInitiatedAllowingIdleSystemSleep", 0x00EFFFFF},
     };
     return values;
 }
@@ -217,6 +222,7 @@ const std::vector<ClassDeclaration>& declaredClasses() {
         {"NSDictionary", "NSObject"},
         {"NSTimer", "NSObject"},
         {"NSRunLoop", "NSObject"},
+        {"NSProcessInfo", "NSObject"},
         {"NSResponder", "NSObject"},
         {"NSApplication", "NSResponder"},
         {"NSStatusBar", "NSObject"},

@@ -36,6 +36,7 @@ void createSharedObjects(World& world) {
     world.mainRunLoop =
         world.createPermanent(classNamed("NSRunLoop"), "mainRunLoop", RunLoopState{});
     world.labelColor = world.createPermanent(classNamed("NSColor"), "labelColor", {});
+    world.processInfo = world.createPermanent(classNamed("NSProcessInfo"), "processInfo", {});
     addConstants(world);
 }
 

@@ -140,6 +140,11 @@ struct RunLoopState {
     std::vector<Strong> timers;
 };
 
+struct ActivityState {
+    unsigned long long options = 0;
+    Strong reason;
+};
+
 struct FontState {
     double size = 0.0;
     double weight = 0.0;
@@ -153,7 +158,7 @@ struct ParagraphStyleState {
 using State = std::variant<std::monostate, StringState, ArrayState, DictionaryState,
                            ApplicationState, StatusBarState, StatusItemState, ViewState,
                            AnchorState, ConstraintState, MenuState, MenuItemState, TimerState,
-                           RunLoopState, FontState, ParagraphStyleState>;
+                           RunLoopState, ActivityState, FontState, ParagraphStyleState>;
 
 struct Record {
     std::string name;
@@ -225,6 +230,7 @@ public:
     id statusBar = nil;
     id mainRunLoop = nil;
     id labelColor = nil;
+    id processInfo = nil;
 
 private:
     void deallocate(Record& found);

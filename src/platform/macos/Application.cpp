@@ -9,6 +9,7 @@ namespace tarvo::platform {
 
 namespace {
 
+using appkit::NSActivityOptions;
 using appkit::NSInteger;
 using appkit::objectOf;
 using appkit::send;
@@ -85,6 +86,16 @@ void Application::run() {
 
 void Application::terminate() {
     send<void, id>(objectOf(native), appkit::selectors().terminate, nil);
+}
+
+Activity Activity::begin(ActivityOptions options, std::string_view reason) {
+    const appkit::Selectors& s = appkit::selectors();
+    const id processInfo = send<id>(appkit::classes().nsProcessInfo, s.processInfo);
+    const ObjectRef reasonString = appkit::makeString(reason);
+    // The activity ends when its token is deallocated: the token is kept.
+    return Activity(ObjectRef::retain(send<id, NSActivityOptions, id>(
+        processInfo, s.beginActivityWithOptionsReason, static_cast<NSActivityOptions>(options),
+        objectOf(reasonString))));
 }
 
 } // namespace tarvo::platform

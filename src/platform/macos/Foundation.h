@@ -11,6 +11,7 @@ namespace tarvo::appkit {
 using CGFloat = double;
 using NSInteger = long;
 using NSUInteger = unsigned long;
+using NSActivityOptions = unsigned long long; // uint64_t on macOS
 
 struct CGPoint {
     CGFloat x;

@@ -19,6 +19,8 @@ struct Selectors {
     SEL applicationDidFinishLaunching = sel_registerName("applicationDidFinishLaunching:");
     SEL refreshNow = sel_registerName("refreshNow");
     SEL quit = sel_registerName("quit");
+    SEL processInfo = sel_registerName("processInfo");
+    SEL beginActivityWithOptionsReason = sel_registerName("beginActivityWithOptions:reason:");
 
     SEL systemStatusBar = sel_registerName("systemStatusBar");
     SEL statusItemWithLength = sel_registerName("statusItemWithLength:");
@@ -83,6 +85,7 @@ struct Classes {
     Class nsArray = objc_getClass("NSArray");
     Class nsDictionary = objc_getClass("NSDictionary");
     Class nsApplication = objc_getClass("NSApplication");
+    Class nsProcessInfo = objc_getClass("NSProcessInfo");
     Class nsStatusBar = objc_getClass("NSStatusBar");
     Class nsView = objc_getClass("NSView");
     Class nsLayoutConstraint = objc_getClass("NSLayoutConstraint");

@@ -1,6 +1,8 @@
 #include "platform/Application.h"
 #include "platform/model/Toolkit.h"
 
+#include <string>
+
 namespace tarvo::platform {
 
 // Objects of the in-memory toolkit live as long as the toolkit: nothing to count.
@@ -30,6 +32,14 @@ void Application::setDelegate(const ApplicationDelegate& delegate) {
     const auto& node = model::nodeOf<model::DelegateNode>(delegate.object());
     model::toolkit().applicationDelegate = &node;
     model::record("NSApp", "setDelegate:", node.name);
+}
+
+// Nothing throttles the terminal's timers; the activity is only recorded.
+Activity Activity::begin(ActivityOptions options, std::string_view reason) {
+    model::toolkit().activityOptions = options;
+    model::record("NSProcessInfo", "beginActivityWithOptions:reason:",
+                  std::to_string(static_cast<std::uint64_t>(options)), reason);
+    return Activity(ObjectRef{});
 }
 
 void Application::setActivationPolicy(ActivationPolicy policy) {

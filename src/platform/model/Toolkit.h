@@ -113,6 +113,7 @@ struct Toolkit {
 
     const DelegateNode* applicationDelegate = nullptr;
     std::optional<platform::ActivationPolicy> activationPolicy;
+    std::optional<platform::ActivityOptions> activityOptions; // of the activity begun last
     bool isTerminated = false;
     bool statusItemsHaveButton = true;
 
