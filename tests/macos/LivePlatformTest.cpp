@@ -1,51 +1,86 @@
-// The real macOS platform layer on the machine the tests run on; built only on a Mac.
+// The real macOS platform layer on the machine the tests run on; built only on a Mac. Each test
+// fails where the piece it reads is broken, not only where it crashes.
 #include "platform/InterfaceTotals.h"
 #include "platform/PreferredLanguages.h"
 #include "platform/SMCDriver.h"
 #include "samplers/CPUTemperature.h"
 #include "samplers/CPUUsage.h"
+#include "samplers/FourCC.h"
+#include "samplers/SMCClient.h"
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <regex>
 #include <thread>
 
 namespace tarvo {
 namespace {
 
-TEST(LiveMacOS, CPULoadIsAPercentageAfterAShortWait) {
+using namespace std::chrono_literals;
+
+TEST(LiveMacOS, CPULoadShowsACoreKeptBusy) {
     CPUUsage usage;
     usage.sample();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::atomic<bool> isDone = false;
+    std::thread busy([&] {
+        while (!isDone) {
+        }
+    });
+    std::this_thread::sleep_for(500ms);
     const double load = usage.sample();
-    EXPECT_GE(load, 0.0);
+    isDone = true;
+    busy.join();
+    EXPECT_GT(load, 0.0);
     EXPECT_LE(load, 100.0);
 }
 
-TEST(LiveMacOS, InterfaceCountersDoNotGoBackwards) {
+TEST(LiveMacOS, InterfaceCountersHaveCountedTrafficAndDoNotGoBackwards) {
     const auto first = platform::readInterfaceTotals();
+    std::this_thread::sleep_for(200ms);
     const auto second = platform::readInterfaceTotals();
     ASSERT_TRUE(first && second);
-    // A 32-bit counter may wrap between the two reads; that is rare enough to fail on.
+    // The machine fetched these sources over one of its interfaces.
+    EXPECT_GT(first->down, 0u);
     EXPECT_GE(second->down, first->down);
     EXPECT_GE(second->up, first->up);
 }
 
-TEST(LiveMacOS, PreferredLanguagesAreTags) {
-    for (const std::string& tag : platform::preferredLanguages()) {
-        EXPECT_FALSE(tag.empty());
+TEST(LiveMacOS, PreferredLanguagesAreLanguageTags) {
+    const std::vector<std::string> tags = platform::preferredLanguages();
+    ASSERT_FALSE(tags.empty());
+    const std::regex languageTag("[A-Za-z]{2,3}(-[A-Za-z0-9]+)*");
+    for (const std::string& tag : tags) {
+        EXPECT_TRUE(std::regex_match(tag, languageTag)) << tag;
     }
 }
 
-TEST(LiveMacOS, SMCOpensOrReportsUnavailableWithoutCrashing) {
-    const platform::SMCConnection conn = platform::openSMC();
-    if (conn != 0) {
-        platform::closeSMC(conn);
-    }
+// Either the SMC opens and answers a well-formed request (so the record's layout and the call
+// are right), with every CPU key decoding or failing in-band; or it is unavailable, and says why.
+TEST(LiveMacOS, SMCAnswersOrIsUnavailableWithItsReason) {
     const auto reader = CPUTemperature::create([](double) {});
     reader->start();
     reader->stop();
-    const auto reason = reader->errorReason();
-    EXPECT_EQ(reason.has_value(), conn == 0);
+    const platform::SMCConnection conn = platform::openSMC();
+    if (conn == 0) {
+        EXPECT_TRUE(reader->errorReason().has_value());
+        return;
+    }
+    EXPECT_FALSE(reader->errorReason().has_value());
+    // "#KEY", the number of keys, is on every SMC.
+    platform::SMCParamRecord request;
+    request.key = smc::fourCC("#KEY");
+    request.command = platform::smcReadKeyInfo;
+    platform::SMCParamRecord reply;
+    EXPECT_TRUE(platform::callSMC(conn, request, reply));
+    EXPECT_EQ(reply.result, 0);
+    EXPECT_EQ(reply.dataSize, 4u);
+    for (const char* key : {"Tp01", "Tp05", "Tp09", "Tp0D", "Te05", "Te0S", "Te09", "Te0H"}) {
+        const auto celsius = smc::readKey(conn, key);
+        EXPECT_TRUE(!celsius || !std::isinf(*celsius)) << key;
+    }
+    platform::closeSMC(conn);
 }
 
 } // namespace
