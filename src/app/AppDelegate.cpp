@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ReadoutTexts.h"
 #include "platform/Layout.h"
+#include "platform/TemperatureSource.h"
 #include "presentation/L.h"
 
 namespace tarvo {
@@ -74,9 +75,8 @@ void AppDelegate::buildMenu() {
 
     addInformationLine(menu, menuItemCPU, L::t("CPU 占用: --", "CPU Usage: --"));
     addInformationLine(menu, menuItemTemp, L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"));
-    addInformationLine(
-        menu, menuItemTempHint,
-        L::t("(通过 AppleSMC 直读，无需授权)", "(Direct AppleSMC read, no admin needed)"));
+    const platform::HintText& hint = platform::temperatureSourceHint;
+    addInformationLine(menu, menuItemTempHint, L::t(hint.zh, hint.en));
     addInformationLine(menu, menuItemDown, L::t("下载: --", "Download: --"));
     addInformationLine(menu, menuItemUp, L::t("上传: --", "Upload: --"));
     menu.addItem(platform::MenuItem::separatorItem());

@@ -1,4 +1,5 @@
 #include "app/ReadoutTexts.h"
+#include "platform/TemperatureSource.h"
 #include "presentation/Formatter.h"
 #include "presentation/L.h"
 #include "presentation/NumberFormat.h"
@@ -54,12 +55,12 @@ std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond) {
 
 TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp) {
     if (!lastTemp) {
-        return {L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"), false,
-                L::t("(正在打开 AppleSMC 读取温度)", "(Opening AppleSMC to read temperature)")};
+        const platform::HintText& hint = platform::temperatureOpeningHint;
+        return {L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"), false, L::t(hint.zh, hint.en)};
     }
     if (std::isnan(*lastTemp)) {
-        return {L::t("CPU 温度: 无法读取", "CPU Temp: unavailable"), false,
-                L::t("(AppleSMC 服务不可用)", "(AppleSMC service unavailable)")};
+        const platform::HintText& hint = platform::temperatureUnavailableHint;
+        return {L::t("CPU 温度: 无法读取", "CPU Temp: unavailable"), false, L::t(hint.zh, hint.en)};
     }
     // Both formats are literals, so the chosen view is NUL-terminated.
     const std::string_view format = L::t("CPU 温度: %.1f °C", "CPU Temp: %.1f °C");

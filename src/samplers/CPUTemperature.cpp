@@ -1,5 +1,6 @@
 #include "samplers/CPUTemperature.h"
 #include "platform/MainThread.h"
+#include "samplers/CPUSensorKeys.h"
 #include "samplers/SMCClient.h"
 
 #include <limits>
@@ -84,7 +85,7 @@ std::optional<std::string_view> CPUTemperature::errorReason() const {
 void CPUTemperature::poll() {
     double sum = 0.0;
     int count = 0;
-    for (const std::string_view key : cpuKeys) {
+    for (const std::string_view key : smc::cpuTemperatureKeys) {
         const auto reading = readKeyUnlessStopped(key);
         if (reading && isPlausible(*reading)) {
             sum += *reading;

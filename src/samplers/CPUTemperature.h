@@ -3,7 +3,6 @@
 #include "platform/BackgroundTimer.h"
 #include "platform/SMCDriver.h"
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -50,8 +49,6 @@ private:
     void poll();
     std::optional<double> readKeyUnlessStopped(std::string_view key);
 
-    static constexpr std::array<std::string_view, 8> cpuKeys{"Tp01", "Tp05", "Tp09", "Tp0D",
-                                                             "Te05", "Te0S", "Te09", "Te0H"};
     static constexpr std::chrono::seconds pollInterval{2};
 
     std::weak_ptr<CPUTemperature> self;
