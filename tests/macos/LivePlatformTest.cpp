@@ -3,6 +3,7 @@
 #include "platform/InterfaceTotals.h"
 #include "platform/PreferredLanguages.h"
 #include "platform/SMCDriver.h"
+#include "samplers/CPUSensorKeys.h"
 #include "samplers/CPUTemperature.h"
 #include "samplers/CPUUsage.h"
 #include "samplers/FourCC.h"
@@ -76,7 +77,7 @@ TEST(LiveMacOS, SMCAnswersOrIsUnavailableWithItsReason) {
     EXPECT_TRUE(platform::callSMC(conn, request, reply));
     EXPECT_EQ(reply.result, 0);
     EXPECT_EQ(reply.dataSize, 4u);
-    for (const char* key : {"Tp01", "Tp05", "Tp09", "Tp0D", "Te05", "Te0S", "Te09", "Te0H"}) {
+    for (const std::string_view key : smc::cpuTemperatureKeys) {
         const auto celsius = smc::readKey(conn, key);
         EXPECT_TRUE(!celsius || !std::isinf(*celsius)) << key;
     }
