@@ -1,5 +1,5 @@
-// Runs the terminal front end for real in a child process: once with a pipe as output and no
-// terminal as input, once in a pseudo-terminal.
+// Runs the terminal front end for real in a child process: with a pipe as output and no
+// terminal as input, and in a pseudo-terminal.
 #include "platform/Application.h"
 #include "platform/Menu.h"
 #include "platform/StatusBar.h"
@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tarvo {
@@ -23,8 +24,8 @@ namespace {
 
 using namespace platform;
 
-// The child: a status item whose title counts the ticks of a 20-millisecond timer, and a menu
-// whose "Quit" (key "q") terminates.
+// The child: a status item whose title counts the first three ticks of a 20-millisecond timer,
+// then stays, and a menu whose "Quit" (key "q") terminates.
 [[noreturn]] void runCountingApplication() {
     model::resetToolkit();
     std::optional<StatusItem> item;
@@ -41,7 +42,9 @@ using namespace platform;
                 menu.addItem(quit);
                 item->setMenu(menu);
                 timer = Timer::scheduledTimer(0.02, true, [&] {
-                    item->button()->setTitle("tick " + std::to_string(++ticks));
+                    if (ticks < 3) {
+                        item->button()->setTitle("tick " + std::to_string(++ticks));
+                    }
                 });
             },
         .refreshNow = {},
@@ -53,15 +56,28 @@ using namespace platform;
     _exit(0);
 }
 
-int exitStatusOf(pid_t child) {
+// How the child ended or stopped, waited for up to `limit`; one still running then is killed.
+std::string outcomeOf(pid_t child, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
+    while (waitpid(child, &status, WNOHANG | WUNTRACED) != child) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return "still running";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return WEXITSTATUS(status);
+    if (WIFEXITED(status)) {
+        return "exit " + std::to_string(WEXITSTATUS(status));
+    }
+    if (WIFSTOPPED(status)) {
+        return std::string("stopped by ") + sigabbrev_np(WSTOPSIG(status));
+    }
+    return std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
 }
 
-class PipedFrontEnd : public testing::TestWithParam<int> {
+class PipedFrontEnd : public testing::Test {
 protected:
     void SetUp() override {
         int ends[2];
@@ -78,7 +94,11 @@ protected:
         output = fdopen(ends[0], "r");
     }
 
-    void TearDown() override { fclose(output); }
+    void TearDown() override {
+        if (output != nullptr) {
+            fclose(output);
+        }
+    }
 
     std::string readLine() {
         char line[256] = {};
@@ -89,7 +109,9 @@ protected:
     FILE* output = nullptr;
 };
 
-TEST_P(PipedFrontEnd, WritesALinePerChangeAndEndsCleanlyOnTheSignal) {
+class PipedFrontEndSignal : public PipedFrontEnd, public testing::WithParamInterface<int> {};
+
+TEST_P(PipedFrontEndSignal, WritesALinePerChangeAndEndsCleanlyOnTheSignal) {
     EXPECT_EQ(readLine(), "tick 0 | Quit\n");
     EXPECT_EQ(readLine(), "tick 1 | Quit\n");
     EXPECT_EQ(readLine(), "tick 2 | Quit\n");
@@ -97,13 +119,20 @@ TEST_P(PipedFrontEnd, WritesALinePerChangeAndEndsCleanlyOnTheSignal) {
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "an input that ends stops nothing";
 
     kill(child, GetParam());
-    EXPECT_EQ(exitStatusOf(child), 0);
+    EXPECT_EQ(outcomeOf(child), "exit 0");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, PipedFrontEnd, testing::Values(SIGINT, SIGTERM),
-                         [](const auto& info) {
-                             return info.param == SIGINT ? "SIGINT" : "SIGTERM";
-                         });
+INSTANTIATE_TEST_SUITE_P(Signals, PipedFrontEndSignal, testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return sigabbrev_np(info.param); });
+
+TEST_F(PipedFrontEnd, EndsWithinASecondOfItsReaderGoingWhileNothingChanges) {
+    while (readLine() != "tick 3 | Quit\n") {
+        ASSERT_FALSE(feof(output));
+    }
+    fclose(output);
+    output = nullptr;
+    EXPECT_EQ(outcomeOf(child, std::chrono::seconds(1)), "exit 0");
+}
 
 struct Ending {
     const char* name;
@@ -161,7 +190,7 @@ TEST_P(TerminalFrontEnd, RunsInRawModeOnTheAlternateScreenAndRestoresBoth) {
     const Ending& ending = GetParam();
     ASSERT_TRUE(readUntil(" Quit  q"));
     EXPECT_TRUE(screen.starts_with("\x1b[?1049h\x1b[?25l")) << screen;
-    ASSERT_TRUE(readUntil("tick 2"));
+    ASSERT_TRUE(readUntil("tick 3"));
     EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
 
     if (ending.key != 0) {
@@ -170,7 +199,7 @@ TEST_P(TerminalFrontEnd, RunsInRawModeOnTheAlternateScreenAndRestoresBoth) {
         kill(child, ending.signal);
     }
     EXPECT_TRUE(readUntil("\x1b[?25h\x1b[?1049l"));
-    EXPECT_EQ(exitStatusOf(child), 0);
+    EXPECT_EQ(outcomeOf(child), "exit 0");
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
 }
 
