@@ -134,31 +134,42 @@ TEST_F(PipedFrontEnd, EndsWithinASecondOfItsReaderGoingWhileNothingChanges) {
     EXPECT_EQ(outcomeOf(child, std::chrono::seconds(1)), "exit 0");
 }
 
-struct Ending {
-    const char* name;
-    char key;   // typed, unless 0
-    int signal; // sent, unless 0
-};
+constexpr std::string_view enterScreen = "\x1b[?1049h\x1b[?25l";
+constexpr std::string_view leaveScreen = "\x1b[?25h\x1b[?1049l";
 
-class TerminalFrontEnd : public testing::TestWithParam<Ending> {
+// The child runs in a process group of its own under this process, as a shell runs a job, so
+// that it can be stopped. The test keeps the terminal's other side too, to stall it.
+class TerminalFrontEnd : public testing::Test {
 protected:
     void SetUp() override {
         winsize size{};
         size.ws_row = 12;
         size.ws_col = 40;
-        child = forkpty(&terminal, nullptr, nullptr, &size);
+        ASSERT_EQ(openpty(&terminal, &replica, nullptr, nullptr, &size), 0);
+        child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            setpgid(0, 0);
+            for (const int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+                dup2(replica, descriptor);
+            }
+            close(replica);
+            close(terminal);
             runCountingApplication();
         }
     }
 
-    void TearDown() override { close(terminal); }
+    void TearDown() override {
+        close(replica);
+        close(terminal);
+    }
 
-    // Reads the child's screen output until it holds `text` or the child is gone.
-    bool readUntil(const std::string& text) {
+    // Reads the child's screen output until `text` follows the text found last, for up to five
+    // seconds.
+    bool readUntil(std::string_view text) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (screen.find(text) == std::string::npos) {
+        std::size_t found = 0;
+        while ((found = screen.find(text, consumed)) == std::string::npos) {
             pollfd readable{terminal, POLLIN, 0};
             char buffer[4096];
             if (std::chrono::steady_clock::now() > deadline || poll(&readable, 1, 100) < 0) {
@@ -172,6 +183,7 @@ protected:
                 screen.append(buffer, static_cast<std::size_t>(count));
             }
         }
+        consumed = found + text.size();
         return true;
     }
 
@@ -181,32 +193,65 @@ protected:
         return mode.c_lflag & (ICANON | ECHO | ISIG);
     }
 
+    void type(char key) { ASSERT_EQ(write(terminal, &key, 1), 1); }
+
     int terminal = -1;
+    int replica = -1;
     pid_t child = -1;
     std::string screen;
+    std::size_t consumed = 0;
 };
 
-TEST_P(TerminalFrontEnd, RunsInRawModeOnTheAlternateScreenAndRestoresBoth) {
-    const Ending& ending = GetParam();
+struct Action {
+    const char* name;
+    char key;            // typed, unless 0
+    int signal;          // sent, unless 0
+    const char* outcome; // of outcomeOf()
+};
+
+class TerminalAction : public TerminalFrontEnd, public testing::WithParamInterface<Action> {};
+
+TEST_P(TerminalAction, GivesTheTerminalBackAsItEnds) {
+    const Action& action = GetParam();
     ASSERT_TRUE(readUntil(" Quit  q"));
-    EXPECT_TRUE(screen.starts_with("\x1b[?1049h\x1b[?25l")) << screen;
+    EXPECT_TRUE(screen.starts_with(enterScreen)) << screen;
     ASSERT_TRUE(readUntil("tick 3"));
     EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
 
-    if (ending.key != 0) {
-        ASSERT_EQ(write(terminal, &ending.key, 1), 1);
+    if (action.key != 0) {
+        type(action.key);
     } else {
-        kill(child, ending.signal);
+        kill(child, action.signal);
     }
-    EXPECT_TRUE(readUntil("\x1b[?25h\x1b[?1049l"));
-    EXPECT_EQ(outcomeOf(child), "exit 0");
+    EXPECT_EQ(outcomeOf(child), action.outcome);
+    EXPECT_TRUE(readUntil(leaveScreen));
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
 }
 
-INSTANTIATE_TEST_SUITE_P(Endings, TerminalFrontEnd,
-                         testing::Values(Ending{"QuitKey", 'q', 0}, Ending{"ControlC", '\x03', 0},
-                                         Ending{"SIGTERM", 0, SIGTERM}),
+INSTANTIATE_TEST_SUITE_P(Actions, TerminalAction,
+                         testing::Values(Action{"QuitKey", 'q', 0, "exit 0"},
+                                         Action{"ControlC", '\x03', 0, "exit 0"},
+                                         Action{"SIGTERM", 0, SIGTERM, "exit 0"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Another program left the terminal non-blocking, and the terminal takes nothing for a while.
+TEST_F(TerminalFrontEnd, WaitsForAStalledTerminal) {
+    ASSERT_EQ(fcntl(replica, F_SETFL, fcntl(replica, F_GETFL) | O_NONBLOCK), 0);
+    const auto stalledWhile = [&](auto act) {
+        tcflow(replica, TCOOFF);
+        act();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        tcflow(replica, TCOON);
+    };
+    ASSERT_TRUE(readUntil("tick 3"));
+    ASSERT_TRUE(readUntil(" Quit  q"));
+
+    stalledWhile([&] { kill(child, SIGWINCH); }); // a whole frame to write
+    EXPECT_TRUE(readUntil(" Quit  q"));
+    stalledWhile([&] { type('q'); }); // the terminal to restore
+    EXPECT_TRUE(readUntil(leaveScreen));
+    EXPECT_EQ(outcomeOf(child), "exit 0");
+}
 
 } // namespace
 } // namespace tarvo

@@ -39,7 +39,7 @@ void Application::run() {
         if (loop.stopped()) {
             return;
         }
-        if (session.takeResize()) {
+        if (session.takeRedraw()) {
             screen.invalidate();
         }
         const std::string_view output =

@@ -1,4 +1,5 @@
 #include "platform/linux/TerminalSession.h"
+#include "platform/linux/FullWrite.h"
 
 #include <cerrno>
 #include <sys/ioctl.h>
@@ -12,12 +13,12 @@ constexpr std::string_view enterScreen = "\x1b[?1049h\x1b[?25l";
 constexpr std::string_view leaveScreen = "\x1b[?25h\x1b[?1049l";
 
 volatile std::sig_atomic_t isStopRequested = 0;
-volatile std::sig_atomic_t isResized = 0;
+volatile std::sig_atomic_t isRedrawDue = 0;
 const MainLoop* signalledLoop = nullptr;
 
 void onSignal(int signal) {
     if (signal == SIGWINCH) {
-        isResized = 1;
+        isRedrawDue = 1;
     } else {
         isStopRequested = 1;
     }
@@ -71,7 +72,9 @@ TerminalSession::~TerminalSession() {
         write(leaveScreen);
     }
     if (isInputTerminal) {
-        tcsetattr(STDIN_FILENO, TCSADRAIN, &originalMode);
+        // At once rather than after draining: only input handling changes, and a stalled
+        // terminal would never drain.
+        tcsetattr(STDIN_FILENO, TCSANOW, &originalMode);
     }
     sigaction(SIGPIPE, &previousPipe, nullptr);
     sigaction(SIGWINCH, &previousResize, nullptr);
@@ -100,25 +103,19 @@ std::optional<std::string_view> TerminalSession::readKeys() {
 }
 
 bool TerminalSession::write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    const WriteOutcome outcome = writeFully(STDOUT_FILENO, bytes);
+    if (outcome == WriteOutcome::stalled) {
+        isRedrawDue = 1;
     }
-    return true;
+    return outcome != WriteOutcome::failed;
 }
 
 bool TerminalSession::takeStopRequest() {
     return takeFlag(isStopRequested);
 }
 
-bool TerminalSession::takeResize() {
-    return takeFlag(isResized);
+bool TerminalSession::takeRedraw() {
+    return takeFlag(isRedrawDue);
 }
 
 } // namespace tarvo::terminal

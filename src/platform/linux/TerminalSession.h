@@ -13,7 +13,7 @@ namespace tarvo::terminal {
 
 // The terminal for as long as the front end runs: keys read one by one without echo when
 // standard input is a terminal, the alternate screen with a hidden cursor when standard output
-// is one. SIGINT and SIGTERM ask the loop to stop, SIGWINCH reports a resize, and a vanished
+// is one. SIGINT and SIGTERM ask the loop to stop, SIGWINCH asks for a redraw, and a vanished
 // output is an error rather than a fatal signal. Everything goes back as it was at the end.
 class TerminalSession {
 public:
@@ -28,11 +28,12 @@ public:
 
     // The keys typed so far; none once the input has ended.
     std::optional<std::string_view> readKeys();
-    // False when the output is gone.
+    // False when the output is gone. What a stalled output could not take is left to a redraw.
     bool write(std::string_view bytes);
 
     bool takeStopRequest();
-    bool takeResize();
+    // After a resize or a stalled write, the whole screen is to be drawn again.
+    bool takeRedraw();
 
 private:
     bool isInputTerminal;
