@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -155,6 +156,8 @@ protected:
             }
             close(replica);
             close(terminal);
+            const rlimit noCore{};
+            setrlimit(RLIMIT_CORE, &noCore);
             runCountingApplication();
         }
     }
@@ -211,7 +214,7 @@ struct Action {
 
 class TerminalAction : public TerminalFrontEnd, public testing::WithParamInterface<Action> {};
 
-TEST_P(TerminalAction, GivesTheTerminalBackAsItEnds) {
+TEST_P(TerminalAction, GivesTheTerminalBackAsItEndsOrStops) {
     const Action& action = GetParam();
     ASSERT_TRUE(readUntil(" Quit  q"));
     EXPECT_TRUE(screen.starts_with(enterScreen)) << screen;
@@ -226,12 +229,24 @@ TEST_P(TerminalAction, GivesTheTerminalBackAsItEnds) {
     EXPECT_EQ(outcomeOf(child), action.outcome);
     EXPECT_TRUE(readUntil(leaveScreen));
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
+    if (std::string_view(action.outcome).starts_with("stopped")) {
+        kill(child, SIGCONT); // fg
+        EXPECT_TRUE(readUntil(enterScreen));
+        EXPECT_TRUE(readUntil(" Quit  q")) << "the whole frame again, though nothing changed";
+        EXPECT_EQ(localModes(), 0u);
+        type('q');
+        EXPECT_EQ(outcomeOf(child), "exit 0");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Actions, TerminalAction,
                          testing::Values(Action{"QuitKey", 'q', 0, "exit 0"},
                                          Action{"ControlC", '\x03', 0, "exit 0"},
-                                         Action{"SIGTERM", 0, SIGTERM, "exit 0"}),
+                                         Action{"SIGTERM", 0, SIGTERM, "exit 0"},
+                                         Action{"SIGHUP", 0, SIGHUP, "killed by HUP"},
+                                         Action{"SIGSEGV", 0, SIGSEGV, "killed by SEGV"},
+                                         Action{"ControlZ", '\x1a', 0, "stopped by TSTP"},
+                                         Action{"SIGTSTP", 0, SIGTSTP, "stopped by TSTP"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Another program left the terminal non-blocking, and the terminal takes nothing for a while.
