@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <poll.h>
@@ -19,6 +20,7 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace tarvo {
 namespace {
@@ -78,7 +80,9 @@ std::string outcomeOf(pid_t child, std::chrono::milliseconds limit = std::chrono
     return std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
 }
 
-class PipedFrontEnd : public testing::Test {
+// Ends the child with the signal, or for 0 by closing the pipe, within a second while nothing
+// changes.
+class PipedFrontEnd : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         int ends[2];
@@ -110,36 +114,33 @@ protected:
     FILE* output = nullptr;
 };
 
-class PipedFrontEndSignal : public PipedFrontEnd, public testing::WithParamInterface<int> {};
-
-TEST_P(PipedFrontEndSignal, WritesALinePerChangeAndEndsCleanlyOnTheSignal) {
+TEST_P(PipedFrontEnd, WritesALinePerChangeAndEndsCleanly) {
     EXPECT_EQ(readLine(), "tick 0 | Quit\n");
     EXPECT_EQ(readLine(), "tick 1 | Quit\n");
     EXPECT_EQ(readLine(), "tick 2 | Quit\n");
+    EXPECT_EQ(readLine(), "tick 3 | Quit\n");
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "an input that ends stops nothing";
 
-    kill(child, GetParam());
-    EXPECT_EQ(outcomeOf(child), "exit 0");
-}
-
-INSTANTIATE_TEST_SUITE_P(Signals, PipedFrontEndSignal, testing::Values(SIGINT, SIGTERM),
-                         [](const auto& info) { return sigabbrev_np(info.param); });
-
-TEST_F(PipedFrontEnd, EndsWithinASecondOfItsReaderGoingWhileNothingChanges) {
-    while (readLine() != "tick 3 | Quit\n") {
-        ASSERT_FALSE(feof(output));
+    if (GetParam() == 0) {
+        fclose(std::exchange(output, nullptr));
+    } else {
+        kill(child, GetParam());
     }
-    fclose(output);
-    output = nullptr;
     EXPECT_EQ(outcomeOf(child, std::chrono::seconds(1)), "exit 0");
 }
+
+INSTANTIATE_TEST_SUITE_P(Endings, PipedFrontEnd, testing::Values(SIGINT, SIGTERM, 0),
+                         [](const auto& info) {
+                             return info.param == 0 ? "ReaderGone" : sigabbrev_np(info.param);
+                         });
 
 constexpr std::string_view enterScreen = "\x1b[?1049h\x1b[?25l";
 constexpr std::string_view leaveScreen = "\x1b[?25h\x1b[?1049l";
 
 // The child runs in a process group of its own under this process, as a shell runs a job, so
-// that it can be stopped. The test keeps the terminal's other side too, to stall it.
+// that it can be stopped. Another program left their terminal non-blocking, and the test keeps
+// the terminal's other side too, to stall it.
 class TerminalFrontEnd : public testing::Test {
 protected:
     void SetUp() override {
@@ -147,6 +148,7 @@ protected:
         size.ws_row = 12;
         size.ws_col = 40;
         ASSERT_EQ(openpty(&terminal, &replica, nullptr, nullptr, &size), 0);
+        ASSERT_EQ(fcntl(replica, F_SETFL, O_NONBLOCK), 0);
         child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -198,6 +200,14 @@ protected:
 
     void type(char key) { ASSERT_EQ(write(terminal, &key, 1), 1); }
 
+    // The terminal takes nothing for a moment after `act`.
+    void stalledWhile(const std::function<void()>& act) {
+        tcflow(replica, TCOOFF);
+        act();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        tcflow(replica, TCOON);
+    }
+
     int terminal = -1;
     int replica = -1;
     pid_t child = -1;
@@ -221,16 +231,18 @@ TEST_P(TerminalAction, GivesTheTerminalBackAsItEndsOrStops) {
     ASSERT_TRUE(readUntil("tick 3"));
     EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
 
-    if (action.key != 0) {
-        type(action.key);
-    } else {
-        kill(child, action.signal);
-    }
+    stalledWhile([&] {
+        if (action.key != 0) {
+            type(action.key);
+        } else {
+            kill(child, action.signal);
+        }
+    });
     EXPECT_EQ(outcomeOf(child), action.outcome);
     EXPECT_TRUE(readUntil(leaveScreen));
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
     if (std::string_view(action.outcome).starts_with("stopped")) {
-        kill(child, SIGCONT); // fg
+        stalledWhile([&] { kill(child, SIGCONT); }); // fg
         EXPECT_TRUE(readUntil(enterScreen));
         EXPECT_TRUE(readUntil(" Quit  q")) << "the whole frame again, though nothing changed";
         EXPECT_EQ(localModes(), 0u);
@@ -248,25 +260,6 @@ INSTANTIATE_TEST_SUITE_P(Actions, TerminalAction,
                                          Action{"ControlZ", '\x1a', 0, "stopped by TSTP"},
                                          Action{"SIGTSTP", 0, SIGTSTP, "stopped by TSTP"}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Another program left the terminal non-blocking, and the terminal takes nothing for a while.
-TEST_F(TerminalFrontEnd, WaitsForAStalledTerminal) {
-    ASSERT_EQ(fcntl(replica, F_SETFL, fcntl(replica, F_GETFL) | O_NONBLOCK), 0);
-    const auto stalledWhile = [&](auto act) {
-        tcflow(replica, TCOOFF);
-        act();
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        tcflow(replica, TCOON);
-    };
-    ASSERT_TRUE(readUntil("tick 3"));
-    ASSERT_TRUE(readUntil(" Quit  q"));
-
-    stalledWhile([&] { kill(child, SIGWINCH); }); // a whole frame to write
-    EXPECT_TRUE(readUntil(" Quit  q"));
-    stalledWhile([&] { type('q'); }); // the terminal to restore
-    EXPECT_TRUE(readUntil(leaveScreen));
-    EXPECT_EQ(outcomeOf(child), "exit 0");
-}
 
 } // namespace
 } // namespace tarvo

@@ -75,17 +75,15 @@ TEST(MainLoop, StopLeavesTheRestForNever) {
     EXPECT_TRUE(loop.stopped());
 }
 
-TEST(MainLoop, WaitReportsReadableInputAndAnOutputWhoseReaderIsGone) {
+TEST(MainLoop, WaitReportsReadableInput) {
     MainLoop loop;
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
     loop.addTimer(0.001, 0.0, [] {});
-    const MainLoop::Readiness idle = loop.wait(pipeEnds[0], pipeEnds[1]);
-    EXPECT_FALSE(idle.isInputReady || idle.isOutputGone) << "the timer ends the wait";
+    EXPECT_FALSE(loop.wait(pipeEnds[0], -1).isInputReady) << "the timer ends the wait";
     ASSERT_EQ(write(pipeEnds[1], "q", 1), 1);
     EXPECT_TRUE(loop.wait(pipeEnds[0], -1).isInputReady);
     close(pipeEnds[0]);
-    EXPECT_TRUE(loop.wait(-1, pipeEnds[1]).isOutputGone);
     close(pipeEnds[1]);
 }
 

@@ -70,15 +70,10 @@ void raiseFlag(volatile std::sig_atomic_t& flag) {
     signalledLoop->wake();
 }
 
-void onStopRequest(int) {
+// SIGINT and SIGTERM ask for a stop, SIGWINCH for a redraw.
+void onLoopSignal(int signal) {
     const int savedErrno = errno;
-    raiseFlag(isStopRequested);
-    errno = savedErrno;
-}
-
-void onResize(int) {
-    const int savedErrno = errno;
-    raiseFlag(isRedrawDue);
+    raiseFlag(signal == SIGWINCH ? isRedrawDue : isStopRequested);
     errno = savedErrno;
 }
 
@@ -153,9 +148,9 @@ TerminalSession::TerminalSession(const MainLoop& loop) {
     terminalSwitch.hasScreen = isatty(STDOUT_FILENO) == 1;
     terminalSwitch.raw = rawMode(terminalSwitch.original);
 
-    handle(SIGINT, onStopRequest);
-    handle(SIGTERM, onStopRequest);
-    handle(SIGWINCH, onResize);
+    handle(SIGINT, onLoopSignal);
+    handle(SIGTERM, onLoopSignal);
+    handle(SIGWINCH, onLoopSignal);
     handle(SIGPIPE, SIG_IGN);
     if (terminalSwitch.hasModes || terminalSwitch.hasScreen) {
         handle(SIGCONT, onContinue);
