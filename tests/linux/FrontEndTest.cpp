@@ -1,5 +1,5 @@
-// Runs the terminal front end for real in a child process: once with a pipe as output and no
-// terminal as input, once in a pseudo-terminal.
+// Runs the terminal front end for real in a child process: with a pipe as output and no
+// terminal as input, and in a pseudo-terminal.
 #include "platform/Application.h"
 #include "platform/Menu.h"
 #include "platform/StatusBar.h"
@@ -9,22 +9,26 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace tarvo {
 namespace {
 
 using namespace platform;
 
-// The child: a status item whose title counts the ticks of a 20-millisecond timer, and a menu
-// whose "Quit" (key "q") terminates.
+// The child: a status item whose title counts the first three ticks of a 20-millisecond timer,
+// then stays, and a menu whose "Quit" (key "q") terminates.
 [[noreturn]] void runCountingApplication() {
     model::resetToolkit();
     std::optional<StatusItem> item;
@@ -41,7 +45,9 @@ using namespace platform;
                 menu.addItem(quit);
                 item->setMenu(menu);
                 timer = Timer::scheduledTimer(0.02, true, [&] {
-                    item->button()->setTitle("tick " + std::to_string(++ticks));
+                    if (ticks < 3) {
+                        item->button()->setTitle("tick " + std::to_string(++ticks));
+                    }
                 });
             },
         .refreshNow = {},
@@ -53,14 +59,29 @@ using namespace platform;
     _exit(0);
 }
 
-int exitStatusOf(pid_t child) {
+// How the child ended or stopped, waited for up to `limit`; one still running then is killed.
+std::string outcomeOf(pid_t child, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
+    while (waitpid(child, &status, WNOHANG | WUNTRACED) != child) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return "still running";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return WEXITSTATUS(status);
+    if (WIFEXITED(status)) {
+        return "exit " + std::to_string(WEXITSTATUS(status));
+    }
+    if (WIFSTOPPED(status)) {
+        return std::string("stopped by ") + sigabbrev_np(WSTOPSIG(status));
+    }
+    return std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
 }
 
+// Ends the child with the signal, or for 0 by closing the pipe, within a second while nothing
+// changes.
 class PipedFrontEnd : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
@@ -78,7 +99,11 @@ protected:
         output = fdopen(ends[0], "r");
     }
 
-    void TearDown() override { fclose(output); }
+    void TearDown() override {
+        if (output != nullptr) {
+            fclose(output);
+        }
+    }
 
     std::string readLine() {
         char line[256] = {};
@@ -89,47 +114,67 @@ protected:
     FILE* output = nullptr;
 };
 
-TEST_P(PipedFrontEnd, WritesALinePerChangeAndEndsCleanlyOnTheSignal) {
+TEST_P(PipedFrontEnd, WritesALinePerChangeAndEndsCleanly) {
     EXPECT_EQ(readLine(), "tick 0 | Quit\n");
     EXPECT_EQ(readLine(), "tick 1 | Quit\n");
     EXPECT_EQ(readLine(), "tick 2 | Quit\n");
+    EXPECT_EQ(readLine(), "tick 3 | Quit\n");
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "an input that ends stops nothing";
 
-    kill(child, GetParam());
-    EXPECT_EQ(exitStatusOf(child), 0);
+    if (GetParam() == 0) {
+        fclose(std::exchange(output, nullptr));
+    } else {
+        kill(child, GetParam());
+    }
+    EXPECT_EQ(outcomeOf(child, std::chrono::seconds(1)), "exit 0");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, PipedFrontEnd, testing::Values(SIGINT, SIGTERM),
+INSTANTIATE_TEST_SUITE_P(Endings, PipedFrontEnd, testing::Values(SIGINT, SIGTERM, 0),
                          [](const auto& info) {
-                             return info.param == SIGINT ? "SIGINT" : "SIGTERM";
+                             return info.param == 0 ? "ReaderGone" : sigabbrev_np(info.param);
                          });
 
-struct Ending {
-    const char* name;
-    char key;   // typed, unless 0
-    int signal; // sent, unless 0
-};
+constexpr std::string_view enterScreen = "\x1b[?1049h\x1b[?25l";
+constexpr std::string_view leaveScreen = "\x1b[?25h\x1b[?1049l";
 
-class TerminalFrontEnd : public testing::TestWithParam<Ending> {
+// The child runs in a process group of its own under this process, as a shell runs a job, so
+// that it can be stopped. Another program left their terminal non-blocking, and the test keeps
+// the terminal's other side too, to stall it.
+class TerminalFrontEnd : public testing::Test {
 protected:
     void SetUp() override {
         winsize size{};
         size.ws_row = 12;
         size.ws_col = 40;
-        child = forkpty(&terminal, nullptr, nullptr, &size);
+        ASSERT_EQ(openpty(&terminal, &replica, nullptr, nullptr, &size), 0);
+        ASSERT_EQ(fcntl(replica, F_SETFL, O_NONBLOCK), 0);
+        child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            setpgid(0, 0);
+            for (const int descriptor : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+                dup2(replica, descriptor);
+            }
+            close(replica);
+            close(terminal);
+            const rlimit noCore{};
+            setrlimit(RLIMIT_CORE, &noCore);
             runCountingApplication();
         }
     }
 
-    void TearDown() override { close(terminal); }
+    void TearDown() override {
+        close(replica);
+        close(terminal);
+    }
 
-    // Reads the child's screen output until it holds `text` or the child is gone.
-    bool readUntil(const std::string& text) {
+    // Reads the child's screen output until `text` follows the text found last, for up to five
+    // seconds.
+    bool readUntil(std::string_view text) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (screen.find(text) == std::string::npos) {
+        std::size_t found = 0;
+        while ((found = screen.find(text, consumed)) == std::string::npos) {
             pollfd readable{terminal, POLLIN, 0};
             char buffer[4096];
             if (std::chrono::steady_clock::now() > deadline || poll(&readable, 1, 100) < 0) {
@@ -143,6 +188,7 @@ protected:
                 screen.append(buffer, static_cast<std::size_t>(count));
             }
         }
+        consumed = found + text.size();
         return true;
     }
 
@@ -152,31 +198,67 @@ protected:
         return mode.c_lflag & (ICANON | ECHO | ISIG);
     }
 
+    void type(char key) { ASSERT_EQ(write(terminal, &key, 1), 1); }
+
+    // The terminal takes nothing for a moment after `act`.
+    void stalledWhile(const std::function<void()>& act) {
+        tcflow(replica, TCOOFF);
+        act();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        tcflow(replica, TCOON);
+    }
+
     int terminal = -1;
+    int replica = -1;
     pid_t child = -1;
     std::string screen;
+    std::size_t consumed = 0;
 };
 
-TEST_P(TerminalFrontEnd, RunsInRawModeOnTheAlternateScreenAndRestoresBoth) {
-    const Ending& ending = GetParam();
+struct Action {
+    const char* name;
+    char key;            // typed, unless 0
+    int signal;          // sent, unless 0
+    const char* outcome; // of outcomeOf()
+};
+
+class TerminalAction : public TerminalFrontEnd, public testing::WithParamInterface<Action> {};
+
+TEST_P(TerminalAction, GivesTheTerminalBackAsItEndsOrStops) {
+    const Action& action = GetParam();
     ASSERT_TRUE(readUntil(" Quit  q"));
-    EXPECT_TRUE(screen.starts_with("\x1b[?1049h\x1b[?25l")) << screen;
-    ASSERT_TRUE(readUntil("tick 2"));
+    EXPECT_TRUE(screen.starts_with(enterScreen)) << screen;
+    ASSERT_TRUE(readUntil("tick 3"));
     EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
 
-    if (ending.key != 0) {
-        ASSERT_EQ(write(terminal, &ending.key, 1), 1);
-    } else {
-        kill(child, ending.signal);
-    }
-    EXPECT_TRUE(readUntil("\x1b[?25h\x1b[?1049l"));
-    EXPECT_EQ(exitStatusOf(child), 0);
+    stalledWhile([&] {
+        if (action.key != 0) {
+            type(action.key);
+        } else {
+            kill(child, action.signal);
+        }
+    });
+    EXPECT_EQ(outcomeOf(child), action.outcome);
+    EXPECT_TRUE(readUntil(leaveScreen));
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
+    if (std::string_view(action.outcome).starts_with("stopped")) {
+        stalledWhile([&] { kill(child, SIGCONT); }); // fg
+        EXPECT_TRUE(readUntil(enterScreen));
+        EXPECT_TRUE(readUntil(" Quit  q")) << "the whole frame again, though nothing changed";
+        EXPECT_EQ(localModes(), 0u);
+        type('q');
+        EXPECT_EQ(outcomeOf(child), "exit 0");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Endings, TerminalFrontEnd,
-                         testing::Values(Ending{"QuitKey", 'q', 0}, Ending{"ControlC", '\x03', 0},
-                                         Ending{"SIGTERM", 0, SIGTERM}),
+INSTANTIATE_TEST_SUITE_P(Actions, TerminalAction,
+                         testing::Values(Action{"QuitKey", 'q', 0, "exit 0"},
+                                         Action{"ControlC", '\x03', 0, "exit 0"},
+                                         Action{"SIGTERM", 0, SIGTERM, "exit 0"},
+                                         Action{"SIGHUP", 0, SIGHUP, "killed by HUP"},
+                                         Action{"SIGSEGV", 0, SIGSEGV, "killed by SEGV"},
+                                         Action{"ControlZ", '\x1a', 0, "stopped by TSTP"},
+                                         Action{"SIGTSTP", 0, SIGTSTP, "stopped by TSTP"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

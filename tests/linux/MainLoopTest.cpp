@@ -14,7 +14,7 @@ template <typename Done>
 void runUntil(MainLoop& loop, Done done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (!done() && std::chrono::steady_clock::now() < deadline) {
-        loop.wait(-1);
+        loop.wait(-1, -1);
         loop.runDue();
     }
     ASSERT_TRUE(done());
@@ -80,9 +80,9 @@ TEST(MainLoop, WaitReportsReadableInput) {
     int pipeEnds[2];
     ASSERT_EQ(pipe(pipeEnds), 0);
     loop.addTimer(0.001, 0.0, [] {});
-    EXPECT_FALSE(loop.wait(pipeEnds[0])) << "the timer ends the wait";
+    EXPECT_FALSE(loop.wait(pipeEnds[0], -1).isInputReady) << "the timer ends the wait";
     ASSERT_EQ(write(pipeEnds[1], "q", 1), 1);
-    EXPECT_TRUE(loop.wait(pipeEnds[0]));
+    EXPECT_TRUE(loop.wait(pipeEnds[0], -1).isInputReady);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
 }

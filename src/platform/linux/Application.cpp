@@ -21,7 +21,8 @@ void launch() {
 } // namespace
 
 // Each turn runs what is due, shows what changed and waits. Keys are read only from a terminal;
-// without one, or after its input ends, only a signal or terminate() ends the loop.
+// without one, or after its input ends, only a signal, terminate() or the end of the output
+// ends the loop.
 void Application::run() {
     terminal::MainLoop& loop = terminal::mainLoop();
     terminal::TerminalSession session(loop);
@@ -38,7 +39,7 @@ void Application::run() {
         if (loop.stopped()) {
             return;
         }
-        if (session.takeResize()) {
+        if (session.takeRedraw()) {
             screen.invalidate();
         }
         const std::string_view output =
@@ -46,7 +47,11 @@ void Application::run() {
         if (!session.write(output)) {
             return;
         }
-        if (loop.wait(readsKeys ? STDIN_FILENO : -1)) {
+        const auto ready = loop.wait(readsKeys ? STDIN_FILENO : -1, STDOUT_FILENO);
+        if (ready.isOutputGone) {
+            return;
+        }
+        if (ready.isInputReady) {
             const auto keys = session.readKeys();
             readsKeys = keys.has_value();
             for (const char key : keys.value_or(std::string_view{})) {

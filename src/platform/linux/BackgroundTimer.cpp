@@ -2,6 +2,7 @@
 #include "platform/linux/TimerDeadline.h"
 
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 #include <sys/resource.h>
 #include <thread>
@@ -51,7 +52,14 @@ struct BackgroundTimer::Schedule {
 BackgroundTimer::BackgroundTimer(std::chrono::nanoseconds interval, std::function<void()> task)
     : schedule(std::make_unique<Schedule>()) {
     schedule->plan = std::make_shared<Plan>(interval, std::move(task));
+    // The worker is born with every signal blocked, so that the process's signals reach the
+    // main thread, whose handlers may stop it and take the terminal back.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &previous);
     schedule->worker = std::thread(runUntilCancelled, schedule->plan);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 BackgroundTimer::~BackgroundTimer() {

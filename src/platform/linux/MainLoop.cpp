@@ -91,7 +91,7 @@ void MainLoop::runDue() {
     }
 }
 
-bool MainLoop::wait(int input) {
+MainLoop::Readiness MainLoop::wait(int input, int output) {
     int timeout = -1;
     if (isStopped) {
         timeout = 0;
@@ -103,15 +103,19 @@ bool MainLoop::wait(int input) {
         const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
         timeout = static_cast<int>(std::clamp<decltype(milliseconds)>(milliseconds, 0, 60'000));
     }
-    pollfd descriptors[] = {{wakeDescriptor, POLLIN, 0}, {input, POLLIN, 0}};
-    if (poll(descriptors, 2, timeout) <= 0) {
-        return false;
+    // An output reports only its errors and hang-ups.
+    pollfd descriptors[] = {{wakeDescriptor, POLLIN, 0}, {input, POLLIN, 0}, {output, 0, 0}};
+    if (poll(descriptors, 3, timeout) <= 0) {
+        return {};
     }
     if ((descriptors[0].revents & POLLIN) != 0) {
         std::uint64_t count = 0;
         [[maybe_unused]] const auto drained = read(wakeDescriptor, &count, sizeof count);
     }
-    return input >= 0 && (descriptors[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    return {
+        .isInputReady = (descriptors[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0,
+        .isOutputGone = (descriptors[2].revents & (POLLHUP | POLLERR)) != 0,
+    };
 }
 
 MainLoop& mainLoop() {

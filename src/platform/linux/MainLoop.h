@@ -11,7 +11,8 @@
 namespace tarvo::terminal {
 
 // The main thread's run loop: timers on the monotonic clock and tasks posted from any thread.
-// It waits in poll(2) for the next timer, a posted task, a wake-up or input on one descriptor.
+// It waits in poll(2) for the next timer, a posted task, a wake-up, input on one descriptor or
+// the end of an output.
 class MainLoop {
 public:
     using TimerId = std::uint64_t;
@@ -34,9 +35,15 @@ public:
     // Runs the posted tasks and fires the due timers, until none is left or the loop stops.
     void runDue();
 
-    // Blocks until a timer is due, a task is posted, wake() is called or `input` (if not
-    // negative) can be read or has hung up; returns whether `input` is ready.
-    bool wait(int input);
+    struct Readiness {
+        bool isInputReady = false;
+        bool isOutputGone = false;
+    };
+
+    // Blocks until a timer is due, a task is posted, wake() is called, `input` can be read or
+    // has hung up, or `output` has hung up or failed (a pipe whose reader is gone); a negative
+    // descriptor is not watched.
+    Readiness wait(int input, int output);
 
     // The loop finishes the task at hand and runs nothing more until restarted.
     void stop() { isStopped = true; }
