@@ -1,5 +1,5 @@
 // The real macOS platform layer on the machine the tests run on; built only on a Mac.
-#include "platform/InterfaceTotals.h"
+#include "platform/InterfaceCounters.h"
 #include "platform/PreferredLanguages.h"
 #include "platform/SMCDriver.h"
 #include "samplers/CPUTemperature.h"
@@ -8,6 +8,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 namespace tarvo {
 namespace {
@@ -22,12 +23,18 @@ TEST(LiveMacOS, CPULoadIsAPercentageAfterAShortWait) {
 }
 
 TEST(LiveMacOS, InterfaceCountersDoNotGoBackwards) {
-    const auto first = platform::readInterfaceTotals();
-    const auto second = platform::readInterfaceTotals();
-    ASSERT_TRUE(first && second);
+    std::vector<platform::InterfaceCounters> first;
+    std::vector<platform::InterfaceCounters> second;
+    ASSERT_TRUE(platform::readInterfaceCounters(first));
+    ASSERT_TRUE(platform::readInterfaceCounters(second));
+    ASSERT_EQ(first.size(), second.size());
     // A 32-bit counter may wrap between the two reads; that is rare enough to fail on.
-    EXPECT_GE(second->down, first->down);
-    EXPECT_GE(second->up, first->up);
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(second[i].index, first[i].index);
+        EXPECT_EQ(second[i].name, first[i].name);
+        EXPECT_GE(second[i].received, first[i].received);
+        EXPECT_GE(second[i].sent, first[i].sent);
+    }
 }
 
 TEST(LiveMacOS, PreferredLanguagesAreTags) {
