@@ -15,8 +15,10 @@ namespace {
 
 constexpr std::uint32_t sequence = 7;
 
-// How a link message differs from a counted link of the current dump.
+// What a link message carries beyond its index, name, flags and counters.
 struct LinkExtras {
+    const char* kind = nullptr; // IFLA_INFO_KIND inside IFLA_LINKINFO
+    bool hasLowerLinkElsewhere = false;
     std::uint32_t seq = sequence;
     bool withStatistics = true;
 };
@@ -38,6 +40,16 @@ public:
             statistics.rx_bytes = rx;
             statistics.tx_bytes = tx;
             attribute(IFLA_STATS64, &statistics, sizeof statistics);
+        }
+        if (extras.hasLowerLinkElsewhere) {
+            const std::int32_t namespaceId = 0;
+            attribute(IFLA_LINK_NETNSID, &namespaceId, sizeof namespaceId);
+        }
+        if (extras.kind != nullptr) {
+            const std::string kind(extras.kind);
+            Dump nested;
+            nested.attribute(IFLA_INFO_KIND, kind.c_str(), kind.size() + 1);
+            attribute(IFLA_LINKINFO, nested.bytes.data(), nested.bytes.size());
         }
         finish(start);
         return *this;
@@ -128,6 +140,25 @@ TEST(LinkMessages, CountsUpTrafficInterfacesAcrossDatagramsUntilDone) {
     last.link(8, "enp3s0", IFF_UP, 40, 4).message(NLMSG_DONE);
     EXPECT_EQ(addLinkMessages(last.bytes, sequence, reading), LinkDumpProgress::done);
     EXPECT_EQ(shown(reading), (std::vector<std::string>{"2 4294967312 1", "3 20 2", "8 40 4"}));
+}
+
+TEST(LinkMessages, LinksStackedOnALinkOfThisNamespaceDoNotCount) {
+    Dump dump;
+    dump.link(2, "eth0", IFF_UP, 100, 10)
+        .link(3, "eth0.100", IFF_UP, 50, 5, {.kind = "vlan"})
+        .link(4, "eth0m", IFF_UP, 50, 5, {.kind = "macvlan"})
+        .link(5, "eth0t", IFF_UP, 50, 5, {.kind = "macvtap"})
+        .link(6, "eth0i", IFF_UP, 50, 5, {.kind = "ipvlan"})
+        .link(7, "eth0v", IFF_UP, 50, 5, {.kind = "ipvtap"})
+        .link(8, "eth1", IFF_UP, 30, 3, {.kind = "macvlan", .hasLowerLinkElsewhere = true})
+        .link(9, "eth2", IFF_UP, 20, 2, {.kind = "veth", .hasLowerLinkElsewhere = true})
+        .link(10, "wlan0", IFF_UP, 10, 1, {.kind = "wlan"})
+        .link(11, "wwan0", IFF_UP, 5, 0, {.kind = "wwan"})
+        .message(NLMSG_DONE);
+    std::vector<InterfaceCounters> reading;
+    EXPECT_EQ(addLinkMessages(dump.bytes, sequence, reading), LinkDumpProgress::done);
+    EXPECT_EQ(shown(reading),
+              (std::vector<std::string>{"2 100 10", "8 30 3", "9 20 2", "10 10 1", "11 5 0"}));
 }
 
 TEST(LinkMessages, StatisticsOfCountedInterfacesAtFullWidth) {

@@ -15,6 +15,10 @@ namespace {
 
 constexpr std::array<std::string_view, 4> trafficNamePrefixes{"en", "eth", "wl", "ww"};
 
+// Kinds of link that carry a lower link's traffic: counting both would count each byte twice.
+constexpr std::array<std::string_view, 5> stackedKinds{"vlan", "macvlan", "macvtap", "ipvlan",
+                                                       "ipvtap"};
+
 template <typename T>
 T copyAt(const std::uint8_t* bytes) {
     T value;
@@ -31,7 +35,7 @@ bool forEachAttribute(std::span<const std::uint8_t> attributes, Visit attribute)
         if (header.rta_len < sizeof(rtattr) || header.rta_len > attributes.size()) {
             return false;
         }
-        attribute(header.rta_type,
+        attribute(header.rta_type & NLA_TYPE_MASK,
                   attributes.subspan(RTA_LENGTH(0), header.rta_len - RTA_LENGTH(0)));
         attributes =
             attributes.subspan(std::min<std::size_t>(RTA_ALIGN(header.rta_len), attributes.size()));
@@ -88,8 +92,24 @@ std::string_view stringIn(std::span<const std::uint8_t> payload) {
 // The parts of one RTM_NEWLINK message that decide whether it counts.
 struct Link {
     std::string_view name;
+    std::string_view kind;
+    bool hasLowerLinkElsewhere = false; // its lower link lives in another namespace
     bool hasStatistics = false;
 };
+
+// The IFLA_INFO_KIND nested in an IFLA_LINKINFO; false when the nesting overruns.
+bool readKind(std::span<const std::uint8_t> linkInfo, std::string_view& kind) {
+    return forEachAttribute(linkInfo, [&](auto type, auto payload) {
+        if (type == IFLA_INFO_KIND) {
+            kind = stringIn(payload);
+        }
+    });
+}
+
+bool isStacked(const Link& link) {
+    return !link.hasLowerLinkElsewhere &&
+           std::find(stackedKinds.begin(), stackedKinds.end(), link.kind) != stackedKinds.end();
+}
 
 bool addLink(std::span<const std::uint8_t> body, std::vector<InterfaceCounters>& reading) {
     if (body.size() < NLMSG_ALIGN(sizeof(ifinfomsg))) {
@@ -99,16 +119,22 @@ bool addLink(std::span<const std::uint8_t> body, std::vector<InterfaceCounters>&
     Link link;
     InterfaceCounters counters;
     counters.index = static_cast<std::uint32_t>(info.ifi_index);
-    const bool wellFormed = forEachAttribute(
+    bool isLinkInfoWellFormed = true;
+    const bool areAttributesWellFormed = forEachAttribute(
         body.subspan(NLMSG_ALIGN(sizeof(ifinfomsg))), [&](auto type, auto payload) {
             if (type == IFLA_IFNAME) {
                 link.name = stringIn(payload);
             } else if (type == IFLA_STATS64) {
                 link.hasStatistics = readByteCounters(payload, counters);
+            } else if (type == IFLA_LINK_NETNSID) {
+                link.hasLowerLinkElsewhere = true;
+            } else if (type == IFLA_LINKINFO) {
+                isLinkInfoWellFormed = readKind(payload, link.kind) && isLinkInfoWellFormed;
             }
         });
+    const bool wellFormed = areAttributesWellFormed && isLinkInfoWellFormed;
     if (wellFormed && isTrafficInterface(info.ifi_flags, link.name, trafficNamePrefixes) &&
-        link.hasStatistics) {
+        link.hasStatistics && !isStacked(link)) {
         reading.push_back(counters);
     }
     return wellFormed;

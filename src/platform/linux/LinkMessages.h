@@ -12,7 +12,8 @@ enum class LinkDumpProgress { more, done, failed };
 
 // Appends to `reading` the interfaces that count in one datagram of a kernel RTM_GETLINK dump
 // (sequence number `sequence`), with their 64-bit counters. An interface counts when it is up,
-// not loopback and named like Ethernet, Wi-Fi or mobile broadband. Messages of an older dump are
+// not loopback, named like Ethernet, Wi-Fi or mobile broadband, and not stacked on another link
+// of this namespace (whose bytes that link counts already). Messages of an older dump are
 // skipped; an error, an interrupted dump or a malformed message fails the whole reading.
 LinkDumpProgress addLinkMessages(std::span<const std::uint8_t> datagram, std::uint32_t sequence,
                                  std::vector<InterfaceCounters>& reading);
