@@ -1,6 +1,7 @@
 #include "platform/linux/LinkMessages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <linux/if_link.h>
@@ -69,10 +70,13 @@ public:
         return *this;
     }
 
-    Dump& message(std::uint16_t type, std::uint16_t flags = 0) {
+    // A message with an nlmsgerr-sized payload that starts with `result`.
+    Dump& message(std::uint16_t type, std::uint16_t flags = 0, std::int32_t result = 0) {
         const std::size_t start = begin(type, sequence);
         header(start).nlmsg_flags |= flags;
-        append(std::vector<std::uint8_t>(sizeof(nlmsgerr)).data(), sizeof(nlmsgerr));
+        std::vector<std::uint8_t> payload(sizeof(nlmsgerr));
+        std::memcpy(payload.data(), &result, sizeof result);
+        append(payload.data(), payload.size());
         finish(start);
         return *this;
     }
@@ -183,6 +187,7 @@ TEST(LinkMessages, StatisticsOfCountedInterfacesAtFullWidth) {
 TEST(LinkMessages, ErrorsAndInterruptedDumpsFailTheReading) {
     EXPECT_EQ(add(Dump().message(NLMSG_ERROR)), LinkDumpProgress::failed);
     EXPECT_EQ(add(Dump().message(NLMSG_DONE, NLM_F_DUMP_INTR)), LinkDumpProgress::failed);
+    EXPECT_EQ(add(Dump().message(NLMSG_DONE, 0, -ENOBUFS)), LinkDumpProgress::failed);
 }
 
 TEST(LinkMessages, MalformedLengthsFailInsteadOfOverrunning) {

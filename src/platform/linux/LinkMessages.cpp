@@ -60,8 +60,10 @@ LinkDumpProgress walkDump(std::span<const std::uint8_t> datagram, std::uint32_t 
             continue; // left over from an older dump
         }
         if (header.nlmsg_type == NLMSG_DONE) {
-            return (header.nlmsg_flags & NLM_F_DUMP_INTR) != 0 ? LinkDumpProgress::failed
-                                                               : LinkDumpProgress::done;
+            // The dump's own result follows the header; a negative one is an error.
+            const bool failed = (header.nlmsg_flags & NLM_F_DUMP_INTR) != 0 ||
+                                (body.size() >= sizeof(int) && copyAt<int>(body.data()) < 0);
+            return failed ? LinkDumpProgress::failed : LinkDumpProgress::done;
         }
         if (header.nlmsg_type == NLMSG_ERROR || (header.nlmsg_flags & NLM_F_DUMP_INTR) != 0 ||
             (header.nlmsg_type == type && !add(body))) {
