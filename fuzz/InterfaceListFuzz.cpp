@@ -7,15 +7,16 @@
 #include <ifaddrs.h>
 #include <string>
 #include <sys/socket.h>
+#include <vector>
 
 namespace {
 
-// Turns the input into a getifaddrs-shaped list: per entry a flags byte, a family byte, a
-// presence byte (address, statistics), a name length and name, then the statistics record.
+// Turns the input into a getifaddrs-shaped list: per entry a flags byte, a family byte, an index
+// byte, a presence byte (address, statistics), a name length and name, then the statistics record.
 struct Entry {
     std::string name;
     sockaddr address{};
-    std::array<unsigned char, 96> statistics{}; // the size of both systems' records
+    std::array<unsigned char, 96> statistics{}; // room for an if_data record
     ifaddrs node{};
 };
 
@@ -34,6 +35,7 @@ private:
 void buildEntry(Input& input, Entry& entry) {
     entry.node.ifa_flags = input.byte();
     entry.address.sa_family = input.byte();
+    entry.address.sa_data[0] = static_cast<char>(input.byte()); // the interface index
     const std::uint8_t presence = input.byte();
     const std::size_t nameLength = input.byte() % 16;
     for (std::size_t i = 0; i < nameLength; ++i) {
@@ -59,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     const ifaddrs* head = entries.empty() ? nullptr : &entries.front().node;
-    tarvo::platform::sumInterfaceList(head, tarvo::platform::darwinLinkLayout);
-    tarvo::platform::sumInterfaceList(head, tarvo::platform::linuxLinkLayout);
+    std::vector<tarvo::platform::InterfaceCounters> reading;
+    tarvo::platform::readInterfaceList(head, tarvo::platform::darwinLinkLayout, reading);
     return 0;
 }

@@ -2,64 +2,77 @@
 #include "platform/simulated/SimulatedSystem.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace tarvo {
 namespace {
 
-using platform::InterfaceTotals;
+using platform::InterfaceCounters;
+using Reading = std::vector<InterfaceCounters>;
 
-void expectSample(const NetworkSample& sample, double down, double up) {
-    EXPECT_EQ(sample.downloadBytesPerSec, down);
-    EXPECT_EQ(sample.uploadBytesPerSec, up);
-}
+using Bytes = std::uint64_t;
+const auto en0 = [](Bytes in, Bytes out) { return InterfaceCounters{4, {"en0"}, in, out}; };
+const auto en1 = [](Bytes in, Bytes out) { return InterfaceCounters{9, {"en1"}, in, out}; };
 
-TEST(NetworkSpeed, FirstSampleSetsTheBaselineAndReportsNothing) {
+// Readings fed one after another to a new sampler, and what the last one must report.
+struct Readings {
+    const char* name;
+    unsigned counterBits;
+    std::vector<Reading> readings;
+    double down;
+    double up;
+};
+
+class NetworkSpeedReadings : public testing::TestWithParam<Readings> {};
+
+TEST_P(NetworkSpeedReadings, MeasureEachInterfaceAgainstItsOwnBaseline) {
     NetworkSpeed speed;
-    expectSample(speed.measure({123456789, 987654321}), 0.0, 0.0);
-    expectSample(speed.measure({123456789, 987654321}), 0.0, 0.0);
-    expectSample(speed.measure({123456799, 987654331}), 10.0, 10.0);
+    NetworkSample last;
+    for (const Reading& reading : GetParam().readings) {
+        last = speed.measure(reading, GetParam().counterBits);
+    }
+    EXPECT_EQ(last.downloadBytesPerSec, GetParam().down);
+    EXPECT_EQ(last.uploadBytesPerSec, GetParam().up);
 }
 
-TEST(NetworkSpeed, WorkedExampleAndSharedResetVerdict) {
-    NetworkSpeed speed;
-    speed.measure({500, 200});
-    expectSample(speed.measure({560, 205}), 60.0, 5.0);
-    // Received went backwards while sent grew: both zero, both baselines move.
-    expectSample(speed.measure({30, 210}), 0.0, 0.0);
-    expectSample(speed.measure({40, 230}), 10.0, 20.0);
-}
+// A link that comes up, comes back or is re-created (a new index, or its index taken by another
+// name) only sets its baseline; the others keep counting.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NetworkSpeedReadings,
+    testing::Values(
+        Readings{"first_sight", 64, {{en0(4'000'000'000, 17'500'000)}}, 0, 0},
+        Readings{"link_comes_up", 64, {{en0(100, 10)}, {en0(160, 15), en1(4e9, 1e7)}}, 60, 5},
+        Readings{"link_goes_down", 64, {{en0(100, 10), en1(900, 90)}, {en0(160, 15)}}, 60, 5},
+        Readings{"link_back", 64, {{en0(100, 10)}, {}, {en0(5'000'100, 500'010)}}, 0, 0},
+        Readings{"recreated", 64, {{en0(5000, 500)}, {{5, {"en0"}, 40, 4}}}, 0, 0},
+        Readings{"index_taken", 32, {{en0(5000, 500)}, {{4, {"en5"}, 40, 4}}}, 0, 0},
+        Readings{"32_bit_wrap", 32, {{en0(0xFFFF'FF00u, 0xFFFF'FFF0u)}, {en0(256, 16)}}, 512, 32},
+        Readings{"64_bit_uncut", 64, {{en0(0xFFFF'FFF0u, 1)}, {en0(0x1'0000'0010u, 2)}}, 32, 1},
+        // Restarted 64-bit counters: that interface starts afresh, in both directions.
+        Readings{
+            "64_bit_reset", 64, {{en0(9000, 9), en1(1, 1)}, {en0(1000, 20), en1(11, 21)}}, 10, 20},
+        Readings{"many_reordered",
+                 64,
+                 {{en0(1, 1), en1(2, 2), {1, {"pdp_ip0"}, 3, 3}},
+                  {{1, {"pdp_ip0"}, 33, 3}, en1(2, 22), {2, {"en2"}, 7, 7}, en0(11, 1)}},
+                 40,
+                 20}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST(NetworkSpeed, DirectionsAreNeverCrossed) {
-    NetworkSpeed speed;
-    speed.measure({0, 0});
-    expectSample(speed.measure({2500000, 7}), 2500000.0, 7.0);
-}
-
-TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaseline) {
+TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaselines) {
     simulated::resetSystem();
-    auto& system = simulated::system();
+    auto& interfaces = simulated::system().interfaces;
     NetworkSpeed speed;
-    system.interfaceTotals = InterfaceTotals{1'000'000, 2'000'000};
-    expectSample(speed.sample(), 0.0, 0.0);
-
-    system.interfaceTotals.reset();
-    expectSample(speed.sample(), 0.0, 0.0);
-
-    // Only the traffic since the last good snapshot, not the whole counters.
-    system.interfaceTotals = InterfaceTotals{1'000'300, 2'000'100};
-    expectSample(speed.sample(), 300.0, 100.0);
-}
-
-TEST(NetworkSpeed, EmptyInterfaceListIsASnapshotOfZeros) {
-    simulated::resetSystem();
-    auto& system = simulated::system();
-    NetworkSpeed speed;
-    system.interfaceTotals = InterfaceTotals{500, 500};
+    interfaces = Reading{en0(1'000'000, 2'000'000)};
     speed.sample();
-    system.interfaceTotals = InterfaceTotals{};
-    expectSample(speed.sample(), 0.0, 0.0);
-    system.interfaceTotals = InterfaceTotals{40, 50};
-    expectSample(speed.sample(), 40.0, 50.0);
+    interfaces.reset();
+    EXPECT_EQ(speed.sample().downloadBytesPerSec, 0.0);
+    // Only the traffic since the last good reading, not the whole counters.
+    interfaces = Reading{en0(1'000'300, 2'000'100)};
+    const NetworkSample next = speed.sample();
+    EXPECT_EQ(next.downloadBytesPerSec, 300.0);
+    EXPECT_EQ(next.uploadBytesPerSec, 100.0);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/InterfaceTotals.h"
+#include "platform/InterfaceCounters.h"
 
-#include <cstdint>
-#include <optional>
+#include <span>
+#include <vector>
 
 namespace tarvo {
 
@@ -14,18 +14,20 @@ struct NetworkSample {
 };
 
 // Traffic over the interfaces that are up, not loopback and named like Ethernet, Wi-Fi or
-// cellular data, from their cumulative byte counters.
+// cellular data, from their cumulative byte counters. Each interface is measured against its own
+// previous counters, so one that comes, goes or restarts its counters never disturbs the others.
 class NetworkSpeed {
 public:
     NetworkSample sample();
 
-    // The arithmetic of sample() for a snapshot already taken; moves the baseline.
-    NetworkSample measure(const platform::InterfaceTotals& snapshot);
+    // The arithmetic of sample() for a reading already taken, whose counters wrap at
+    // `counterBits` bits; moves every interface's baseline to this reading.
+    NetworkSample measure(std::span<const platform::InterfaceCounters> reading,
+                          unsigned counterBits);
 
 private:
-    std::uint64_t previousDownloadBytes = 0;
-    std::uint64_t previousUploadBytes = 0;
-    bool hasBaseline = false;
+    std::vector<platform::InterfaceCounters> previous; // the last successful reading
+    std::vector<platform::InterfaceCounters> current;  // storage for the platform's next one
 };
 
 } // namespace tarvo

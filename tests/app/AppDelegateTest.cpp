@@ -32,9 +32,9 @@ protected:
         auto& ticks = *system().processorTicks;
         ticks.user += busy;
         ticks.idle += idle;
-        auto& totals = *system().interfaceTotals;
-        totals.down += down;
-        totals.up += up;
+        auto& en0 = system().interfaces->front();
+        en0.received += down;
+        en0.sent += up;
     }
 
     static void giveSensors(std::vector<float> celsius) {
@@ -60,7 +60,7 @@ TEST_F(App, LaunchRunsItsStepsInOrder) {
                                       "setLength:",
                                       "setMenu:",
                                       "processorTicks",
-                                      "interfaceTotals",
+                                      "interfaces",
                                       "scheduledTimerWithTimeInterval:repeats:block:",
                                       "addTimer:forMode:",
                                       "open",
@@ -81,7 +81,7 @@ TEST_F(App, LaunchRunsItsStepsInOrder) {
                          {"statusItem1", "setLength:", {"50"}},
                          {"statusItem1", "setMenu:", {"menu1"}},
                          {"kernel", "processorTicks", {}},
-                         {"kernel", "interfaceTotals", {}},
+                         {"kernel", "interfaces", {}},
                          {"NSTimer", "scheduledTimerWithTimeInterval:repeats:block:", {"1", "YES"}},
                          {"NSRunLoop", "addTimer:forMode:", {"timer1", "NSRunLoopCommonModes"}},
                          {"AppleSMC", "open", {}},
@@ -136,7 +136,7 @@ TEST_F(App, FirstRefreshComesOneSecondAfterLaunch) {
     EXPECT_EQ(system().processorTicksReads, 1);
     AppHarness::advance(0.001);
     EXPECT_EQ(system().processorTicksReads, 2);
-    EXPECT_EQ(system().interfaceTotalsReads, 2);
+    EXPECT_EQ(system().interfaceReads, 2);
 }
 
 struct TickCase {

@@ -20,7 +20,7 @@ TEST(ChineseMenu, EveryTitleIsChineseWhenTheFirstLanguageIsChinese) {
                                         "上传: --", "-", "立即刷新", "-", "退出 Tarvo"}));
 
     system().processorTicks.reset();
-    system().interfaceTotals->down += 1500;
+    system().interfaces->front().received += 1500;
     AppHarness::advance(1.0);
     EXPECT_EQ(
         AppHarness::shownMenu(),

@@ -13,8 +13,8 @@ constexpr const char* readoutAttributes =
 void nextInterval(std::uint64_t busy, std::uint64_t idle, std::uint64_t down, std::uint64_t up) {
     simulated::system().processorTicks->user += busy;
     simulated::system().processorTicks->idle += idle;
-    simulated::system().interfaceTotals->down += down;
-    simulated::system().interfaceTotals->up += up;
+    simulated::system().interfaces->front().received += down;
+    simulated::system().interfaces->front().sent += up;
 }
 
 std::vector<std::string> menuTitles() {

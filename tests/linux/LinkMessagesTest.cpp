@@ -1,5 +1,6 @@
 #include "platform/linux/LinkMessages.h"
 
+#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <linux/if_link.h>
@@ -14,23 +15,40 @@ namespace {
 
 constexpr std::uint32_t sequence = 7;
 
+// What a link message carries beyond its index, name, flags and counters.
+struct LinkExtras {
+    const char* kind = nullptr; // IFLA_INFO_KIND inside IFLA_LINKINFO
+    bool hasLowerLinkElsewhere = false;
+    std::uint32_t seq = sequence;
+    bool withStatistics = true;
+};
+
 // Builds datagrams the way the kernel lays out an RTM_GETLINK dump.
 class Dump {
 public:
-    Dump& link(int index, const std::string& name, unsigned flags, std::uint32_t rx,
-               std::uint32_t tx, std::uint32_t seq = sequence, bool withStatistics = true) {
-        const std::size_t start = begin(RTM_NEWLINK, seq);
+    Dump& link(int index, const std::string& name, unsigned flags, std::uint64_t rx,
+               std::uint64_t tx, LinkExtras extras = {}) {
+        const std::size_t start = begin(RTM_NEWLINK, extras.seq);
         ifinfomsg info{};
         info.ifi_family = AF_UNSPEC;
         info.ifi_index = index;
         info.ifi_flags = flags;
         append(&info, sizeof info);
         attribute(IFLA_IFNAME, name.c_str(), name.size() + 1);
-        if (withStatistics) {
-            rtnl_link_stats statistics{};
+        if (extras.withStatistics) {
+            rtnl_link_stats64 statistics{};
             statistics.rx_bytes = rx;
             statistics.tx_bytes = tx;
-            attribute(IFLA_STATS, &statistics, sizeof statistics);
+            attribute(IFLA_STATS64, &statistics, sizeof statistics);
+        }
+        if (extras.hasLowerLinkElsewhere) {
+            const std::int32_t namespaceId = 0;
+            attribute(IFLA_LINK_NETNSID, &namespaceId, sizeof namespaceId);
+        }
+        if (extras.kind != nullptr) {
+            Dump nested;
+            nested.attribute(IFLA_INFO_KIND, extras.kind, std::strlen(extras.kind) + 1);
+            attribute(IFLA_LINKINFO, nested.bytes.data(), nested.bytes.size());
         }
         finish(start);
         return *this;
@@ -50,10 +68,13 @@ public:
         return *this;
     }
 
-    Dump& message(std::uint16_t type, std::uint16_t flags = 0) {
+    // A message with an nlmsgerr-sized payload that starts with `result`.
+    Dump& message(std::uint16_t type, std::uint16_t flags = 0, int result = 0) {
         const std::size_t start = begin(type, sequence);
         header(start).nlmsg_flags |= flags;
-        append(std::vector<std::uint8_t>(sizeof(nlmsgerr)).data(), sizeof(nlmsgerr));
+        nlmsgerr payload{};
+        payload.error = result;
+        append(&payload, sizeof payload);
         finish(start);
         return *this;
     }
@@ -91,87 +112,101 @@ private:
     }
 };
 
-LinkDumpProgress add(const Dump& dump, InterfaceTotals& totals) {
-    std::vector<int> counted;
-    return addLinkMessages(dump.bytes, sequence, totals, counted);
+// "index:received/sent " for each interface of a reading.
+std::string shown(const std::vector<InterfaceCounters>& reading) {
+    std::string text;
+    for (const InterfaceCounters& c : reading) {
+        text += std::to_string(c.index) + ":" + std::to_string(c.received) + "/" +
+                std::to_string(c.sent) + " ";
+    }
+    return text;
 }
 
-TEST(LinkMessages, CountsUpTrafficInterfacesAcrossDatagramsUntilDone) {
-    InterfaceTotals totals;
-    std::vector<int> counted;
+LinkDumpProgress add(const Dump& dump) {
+    std::vector<InterfaceCounters> reading;
+    return addLinkMessages(dump.bytes, sequence, reading);
+}
+
+TEST(LinkMessages, CountsUpTrafficLinksOfTheirOwnAcrossDatagramsUntilDone) {
+    std::vector<InterfaceCounters> reading;
     Dump first;
     first.link(1, "lo", IFF_UP | IFF_LOOPBACK, 1000, 1000)
-        .link(2, "eth0", IFF_UP, 10, 1)
+        .link(2, "eth0", IFF_UP, 0x1'0000'0010u, 1)
         .link(3, "wlan0", IFF_UP, 20, 2)
         .link(4, "docker0", IFF_UP, 500, 500)
-        .link(5, "eth1", 0, 700, 700)                       // down
-        .link(6, "enp1s0", IFF_UP, 900, 900, sequence - 1)  // an older dump's leftover
-        .link(7, "ww0", IFF_UP, 900, 900, sequence, false); // no statistics
-    EXPECT_EQ(addLinkMessages(first.bytes, sequence, totals, counted), LinkDumpProgress::more);
+        .link(5, "eth1", 0, 700, 700)                               // down
+        .link(6, "enp1s0", IFF_UP, 900, 900, {.seq = sequence - 1}) // an older dump's leftover
+        .link(7, "ww0", IFF_UP, 900, 900, {.withStatistics = false})
+        // Stacked on eth0, whose bytes they are.
+        .link(9, "eth0.100", IFF_UP, 50, 5, {.kind = "vlan"})
+        .link(10, "eth0m", IFF_UP, 50, 5, {.kind = "macvlan"})
+        // Stacked on a link of another namespace, as in a container: the only path here.
+        .link(11, "eth2", IFF_UP, 30, 3, {.kind = "macvlan", .hasLowerLinkElsewhere = true})
+        .link(12, "wwan0", IFF_UP, 5, 0, {.kind = "veth", .hasLowerLinkElsewhere = true});
+    EXPECT_EQ(addLinkMessages(first.bytes, sequence, reading), LinkDumpProgress::more);
     Dump last;
     last.link(8, "enp3s0", IFF_UP, 40, 4).message(NLMSG_DONE);
-    EXPECT_EQ(addLinkMessages(last.bytes, sequence, totals, counted), LinkDumpProgress::done);
-    EXPECT_EQ(totals.down, 70u);
-    EXPECT_EQ(totals.up, 7u);
-    EXPECT_EQ(counted, (std::vector<int>{2, 3, 8}));
+    EXPECT_EQ(addLinkMessages(last.bytes, sequence, reading), LinkDumpProgress::done);
+    EXPECT_EQ(shown(reading), "2:4294967312/1 3:20/2 11:30/3 12:5/0 8:40/4 ");
 }
 
-TEST(LinkMessages, StatisticsAddOnlyCountedInterfacesCutTo32Bits) {
-    const std::vector<int> counted{2, 8};
+TEST(LinkMessages, StatisticsOfCountedInterfacesAtFullWidth) {
+    const std::vector<std::uint32_t> counted{2, 8};
     Dump dump;
     dump.statistics(1, 1000, 1000)
-        .statistics(2, 0x100000010u, 0x200000001u)
+        .statistics(2, 0x1'0000'0010u, 0x2'0000'0001u)
         .statistics(8, 30, 3, sequence - 1) // an older dump's leftover
         .statistics(8, 40, 4)
         .message(NLMSG_DONE);
-    InterfaceTotals totals;
-    EXPECT_EQ(addStatsMessages(dump.bytes, sequence, counted, totals), LinkDumpProgress::done);
-    EXPECT_EQ(totals.down, 0x10u + 40u);
-    EXPECT_EQ(totals.up, 1u + 4u);
+    std::vector<InterfaceCounters> reading;
+    EXPECT_EQ(addStatsMessages(dump.bytes, sequence, counted, reading), LinkDumpProgress::done);
+    EXPECT_EQ(shown(reading), "2:4294967312/8589934593 8:40/4 ");
 
-    EXPECT_EQ(addStatsMessages(Dump().message(NLMSG_ERROR).bytes, sequence, counted, totals),
+    EXPECT_EQ(addStatsMessages(Dump().message(NLMSG_ERROR).bytes, sequence, counted, reading),
               LinkDumpProgress::failed);
     auto cut = Dump().statistics(2, 1, 1).bytes;
     cut.resize(cut.size() - 8);
-    EXPECT_EQ(addStatsMessages(cut, sequence, counted, totals), LinkDumpProgress::failed);
+    EXPECT_EQ(addStatsMessages(cut, sequence, counted, reading), LinkDumpProgress::failed);
 }
 
 TEST(LinkMessages, ErrorsAndInterruptedDumpsFailTheReading) {
-    InterfaceTotals totals;
-    EXPECT_EQ(add(Dump().message(NLMSG_ERROR), totals), LinkDumpProgress::failed);
-    EXPECT_EQ(add(Dump().message(NLMSG_DONE, NLM_F_DUMP_INTR), totals), LinkDumpProgress::failed);
+    EXPECT_EQ(add(Dump().message(NLMSG_ERROR)), LinkDumpProgress::failed);
+    EXPECT_EQ(add(Dump().message(NLMSG_DONE, NLM_F_DUMP_INTR)), LinkDumpProgress::failed);
+    EXPECT_EQ(add(Dump().message(NLMSG_DONE, 0, -ENOBUFS)), LinkDumpProgress::failed);
 }
 
 TEST(LinkMessages, MalformedLengthsFailInsteadOfOverrunning) {
     Dump dump;
     dump.link(2, "eth0", IFF_UP, 10, 1);
-    InterfaceTotals totals;
-    std::vector<int> counted;
 
     auto longMessage = dump.bytes;
     reinterpret_cast<nlmsghdr*>(longMessage.data())->nlmsg_len += 4;
-    EXPECT_EQ(addLinkMessages(longMessage, sequence, totals, counted), LinkDumpProgress::failed);
+    std::vector<InterfaceCounters> reading;
+    EXPECT_EQ(addLinkMessages(longMessage, sequence, reading), LinkDumpProgress::failed);
 
     auto longAttribute = dump.bytes;
     const std::size_t firstAttribute = NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ifinfomsg));
     reinterpret_cast<rtattr*>(longAttribute.data() + firstAttribute)->rta_len = 0xFFFF;
-    EXPECT_EQ(addLinkMessages(longAttribute, sequence, totals, counted), LinkDumpProgress::failed);
+    EXPECT_EQ(addLinkMessages(longAttribute, sequence, reading), LinkDumpProgress::failed);
 
     auto cut = dump.bytes;
     cut.resize(cut.size() - 3);
-    EXPECT_EQ(addLinkMessages(cut, sequence, totals, counted), LinkDumpProgress::failed);
-    EXPECT_EQ(totals.down, 0u);
+    EXPECT_EQ(addLinkMessages(cut, sequence, reading), LinkDumpProgress::failed);
+    EXPECT_TRUE(reading.empty());
 }
 
 // The first reading dumps the links, the later ones only their statistics: both must agree.
 TEST(LinkMessages, ThisMachineAnswersTheSameByBothDumps) {
-    const auto first = readInterfaceTotals();
-    ASSERT_TRUE(first.has_value());
+    std::vector<InterfaceCounters> first;
+    std::vector<InterfaceCounters> later;
+    ASSERT_TRUE(readInterfaceCounters(first));
     for (int reading = 0; reading < 3; ++reading) {
-        const auto later = readInterfaceTotals();
-        ASSERT_TRUE(later.has_value());
-        EXPECT_GE(later->down, first->down);
-        EXPECT_LT(later->down - first->down, 100'000'000u) << "not a different set of links";
+        ASSERT_TRUE(readInterfaceCounters(later));
+        ASSERT_EQ(later.size(), first.size());
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            EXPECT_EQ(later[i].index, first[i].index);
+            EXPECT_LT(later[i].received - first[i].received, 100'000'000u) << "not another link";
+        }
     }
 }
 

@@ -1,16 +1,23 @@
 #include "platform/linux/LinkMessages.h"
+#include "platform/posix/InterfaceList.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstring>
-#include <ifaddrs.h>
 #include <linux/if_link.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
-#include <net/if.h>
-#include <sys/socket.h>
+#include <string_view>
 
 namespace tarvo::platform {
 namespace {
+
+constexpr std::array<std::string_view, 4> trafficNamePrefixes{"en", "eth", "wl", "ww"};
+
+// Kinds of link that carry a lower link's traffic: counting both would count each byte twice.
+constexpr std::array<std::string_view, 5> stackedKinds{"vlan", "macvlan", "macvtap", "ipvlan",
+                                                       "ipvtap"};
 
 template <typename T>
 T copyAt(const std::uint8_t* bytes) {
@@ -28,7 +35,7 @@ bool forEachAttribute(std::span<const std::uint8_t> attributes, Visit attribute)
         if (header.rta_len < sizeof(rtattr) || header.rta_len > attributes.size()) {
             return false;
         }
-        attribute(header.rta_type,
+        attribute(header.rta_type & NLA_TYPE_MASK,
                   attributes.subspan(RTA_LENGTH(0), header.rta_len - RTA_LENGTH(0)));
         attributes =
             attributes.subspan(std::min<std::size_t>(RTA_ALIGN(header.rta_len), attributes.size()));
@@ -53,8 +60,10 @@ LinkDumpProgress walkDump(std::span<const std::uint8_t> datagram, std::uint32_t 
             continue; // left over from an older dump
         }
         if (header.nlmsg_type == NLMSG_DONE) {
-            return (header.nlmsg_flags & NLM_F_DUMP_INTR) != 0 ? LinkDumpProgress::failed
-                                                               : LinkDumpProgress::done;
+            // The dump's own result follows the header; a negative one is an error.
+            const bool failed = (header.nlmsg_flags & NLM_F_DUMP_INTR) != 0 ||
+                                (body.size() >= sizeof(int) && copyAt<int>(body.data()) < 0);
+            return failed ? LinkDumpProgress::failed : LinkDumpProgress::done;
         }
         if (header.nlmsg_type == NLMSG_ERROR || (header.nlmsg_flags & NLM_F_DUMP_INTR) != 0 ||
             (header.nlmsg_type == type && !add(body))) {
@@ -64,79 +73,112 @@ LinkDumpProgress walkDump(std::span<const std::uint8_t> datagram, std::uint32_t 
     return datagram.empty() ? LinkDumpProgress::more : LinkDumpProgress::failed;
 }
 
-// Copies of the parts of one RTM_NEWLINK message that the filter reads, aligned and terminated.
+// The byte counters of a struct rtnl_link_stats64, which a kernel older than these headers sends
+// shorter than they declare it.
+bool readByteCounters(std::span<const std::uint8_t> statistics, InterfaceCounters& counters) {
+    constexpr std::size_t received = offsetof(rtnl_link_stats64, rx_bytes);
+    constexpr std::size_t sent = offsetof(rtnl_link_stats64, tx_bytes);
+    if (statistics.size() < sent + sizeof(std::uint64_t)) {
+        return false;
+    }
+    counters.received = copyAt<std::uint64_t>(statistics.data() + received);
+    counters.sent = copyAt<std::uint64_t>(statistics.data() + sent);
+    return true;
+}
+
+std::string_view stringIn(std::span<const std::uint8_t> payload) {
+    const auto* text = reinterpret_cast<const char*>(payload.data());
+    return {text, static_cast<std::size_t>(std::find(text, text + payload.size(), '\0') - text)};
+}
+
+// The parts of one RTM_NEWLINK message that decide whether it counts.
 struct Link {
-    char name[IFNAMSIZ + 1] = {};
-    rtnl_link_stats statistics{};
+    std::string_view name;
+    std::string_view kind;
+    bool hasLowerLinkElsewhere = false; // its lower link lives in another namespace
     bool hasStatistics = false;
 };
 
-bool addLink(std::span<const std::uint8_t> body, InterfaceTotals& totals,
-             std::vector<int>& counted) {
+// The IFLA_INFO_KIND nested in an IFLA_LINKINFO; false when the nesting overruns.
+bool readKind(std::span<const std::uint8_t> linkInfo, std::string_view& kind) {
+    return forEachAttribute(linkInfo, [&](auto type, auto payload) {
+        if (type == IFLA_INFO_KIND) {
+            kind = stringIn(payload);
+        }
+    });
+}
+
+bool isStacked(const Link& link) {
+    return !link.hasLowerLinkElsewhere &&
+           std::find(stackedKinds.begin(), stackedKinds.end(), link.kind) != stackedKinds.end();
+}
+
+bool addLink(std::span<const std::uint8_t> body, std::vector<InterfaceCounters>& reading) {
     if (body.size() < NLMSG_ALIGN(sizeof(ifinfomsg))) {
         return false;
     }
     const auto info = copyAt<ifinfomsg>(body.data());
     Link link;
-    const bool wellFormed = forEachAttribute(
+    InterfaceCounters counters;
+    counters.index = static_cast<std::uint32_t>(info.ifi_index);
+    bool isLinkInfoWellFormed = true;
+    const bool areAttributesWellFormed = forEachAttribute(
         body.subspan(NLMSG_ALIGN(sizeof(ifinfomsg))), [&](auto type, auto payload) {
             if (type == IFLA_IFNAME) {
-                std::memcpy(link.name, payload.data(),
-                            std::min(payload.size(), sizeof link.name - 1));
-            } else if (type == IFLA_STATS && payload.size() >= sizeof link.statistics) {
-                std::memcpy(&link.statistics, payload.data(), sizeof link.statistics);
-                link.hasStatistics = true;
+                link.name = stringIn(payload);
+            } else if (type == IFLA_STATS64) {
+                link.hasStatistics = readByteCounters(payload, counters);
+            } else if (type == IFLA_LINK_NETNSID) {
+                link.hasLowerLinkElsewhere = true;
+            } else if (type == IFLA_LINKINFO) {
+                isLinkInfoWellFormed = readKind(payload, link.kind) && isLinkInfoWellFormed;
             }
         });
-    if (!wellFormed) {
-        return false;
+    const bool wellFormed = areAttributesWellFormed && isLinkInfoWellFormed;
+    if (wellFormed && isTrafficInterface(info.ifi_flags, link.name, trafficNamePrefixes) &&
+        link.hasStatistics && !isStacked(link)) {
+        reading.push_back(counters);
     }
-    sockaddr address{};
-    address.sa_family = AF_PACKET;
-    ifaddrs entry{};
-    entry.ifa_name = link.name;
-    entry.ifa_flags = info.ifi_flags;
-    entry.ifa_addr = &address;
-    entry.ifa_data = link.hasStatistics ? &link.statistics : nullptr;
-    if (countsInterface(entry, linuxLinkLayout)) {
-        addInterface(entry, linuxLinkLayout, totals);
-        counted.push_back(info.ifi_index);
-    }
-    return true;
+    return wellFormed;
 }
 
-bool addStats(std::span<const std::uint8_t> body, const std::vector<int>& counted,
-              InterfaceTotals& totals) {
+bool addStats(std::span<const std::uint8_t> body, std::span<const std::uint32_t> counted,
+              std::vector<InterfaceCounters>& reading) {
     if (body.size() < NLMSG_ALIGN(sizeof(if_stats_msg))) {
         return false;
     }
     const auto header = copyAt<if_stats_msg>(body.data());
-    if (std::find(counted.begin(), counted.end(), static_cast<int>(header.ifindex)) ==
-        counted.end()) {
+    if (std::find(counted.begin(), counted.end(), header.ifindex) == counted.end()) {
         return true;
     }
-    return forEachAttribute(
+    InterfaceCounters counters;
+    counters.index = header.ifindex;
+    bool hasStatistics = false;
+    const bool wellFormed = forEachAttribute(
         body.subspan(NLMSG_ALIGN(sizeof(if_stats_msg))), [&](auto type, auto payload) {
-            if (type == IFLA_STATS_LINK_64 && payload.size() >= sizeof(rtnl_link_stats64)) {
-                const auto statistics = copyAt<rtnl_link_stats64>(payload.data());
-                totals.down += static_cast<std::uint32_t>(statistics.rx_bytes);
-                totals.up += static_cast<std::uint32_t>(statistics.tx_bytes);
+            if (type == IFLA_STATS_LINK_64) {
+                hasStatistics = readByteCounters(payload, counters);
             }
         });
+    if (wellFormed && hasStatistics) {
+        reading.push_back(counters);
+    }
+    return wellFormed;
 }
 
 } // namespace
 
 LinkDumpProgress addLinkMessages(std::span<const std::uint8_t> datagram, std::uint32_t sequence,
-                                 InterfaceTotals& totals, std::vector<int>& counted) {
+                                 std::vector<InterfaceCounters>& reading) {
     return walkDump(datagram, sequence, RTM_NEWLINK,
-                    [&](auto body) { return addLink(body, totals, counted); });
+                    [&](auto body) { return addLink(body, reading); });
 }
 
 LinkDumpProgress addStatsMessages(std::span<const std::uint8_t> datagram, std::uint32_t sequence,
-                                  const std::vector<int>& counted, InterfaceTotals& totals) {
+                                  std::span<const std::uint32_t> counted,
+                                  std::vector<InterfaceCounters>& reading) {
     return walkDump(datagram, sequence, RTM_NEWSTATS,
-                    [&](auto body) { return addStats(body, counted, totals); });
+                    [&](auto body) { return addStats(body, counted, reading); });
 }
 
 } // namespace tarvo::platform

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/InterfaceTotals.h"
-#include "platform/posix/InterfaceList.h"
+#include "platform/InterfaceCounters.h"
 
 #include <cstdint>
 #include <span>
@@ -11,18 +10,18 @@ namespace tarvo::platform {
 
 enum class LinkDumpProgress { more, done, failed };
 
-// Adds the interfaces of one datagram of a kernel RTM_GETLINK dump (sequence number `sequence`)
-// to the totals, and the index of each one that counts to `counted`. Each RTM_NEWLINK message
-// carries an interface's name, flags and 32-bit statistics, the record that getifaddrs hands
-// out as the interface's AF_PACKET entry, and is counted by the same filter. Messages of an
-// older dump are skipped; an error, an interrupted dump or a malformed message fails the whole
-// reading.
+// Appends to `reading` the interfaces that count in one datagram of a kernel RTM_GETLINK dump
+// (sequence number `sequence`), with their 64-bit counters. An interface counts when it is up,
+// not loopback, named like Ethernet, Wi-Fi or mobile broadband, and not stacked on another link
+// of this namespace (whose bytes that link counts already). Messages of an older dump are
+// skipped; an error, an interrupted dump or a malformed message fails the whole reading.
 LinkDumpProgress addLinkMessages(std::span<const std::uint8_t> datagram, std::uint32_t sequence,
-                                 InterfaceTotals& totals, std::vector<int>& counted);
+                                 std::vector<InterfaceCounters>& reading);
 
 // The same for one datagram of an RTM_GETSTATS dump of 64-bit link statistics: only the
-// interfaces in `counted` add, their counters cut to the 32 bits that the link records carry.
+// interfaces whose index is in `counted` are appended.
 LinkDumpProgress addStatsMessages(std::span<const std::uint8_t> datagram, std::uint32_t sequence,
-                                  const std::vector<int>& counted, InterfaceTotals& totals);
+                                  std::span<const std::uint32_t> counted,
+                                  std::vector<InterfaceCounters>& reading);
 
 } // namespace tarvo::platform

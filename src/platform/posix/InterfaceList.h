@@ -1,38 +1,43 @@
 #pragma once
 
-#include "platform/InterfaceTotals.h"
+#include "platform/InterfaceCounters.h"
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
+#include <vector>
 
 struct ifaddrs;
 
 namespace tarvo::platform {
 
-// Where one system keeps an interface's link-level byte counters in the interface list.
+// Where one system keeps an interface's identity and link-level byte counters in the
+// interface list.
 struct LinkLayout {
     int linkFamily;             // address family of the one link-level entry per interface
+    std::size_t indexOffset;    // 16-bit interface index within that entry's address
     std::size_t receivedOffset; // 32-bit received-byte counter within ifa_data
     std::size_t sentOffset;     // 32-bit sent-byte counter within ifa_data
-    std::array<std::string_view, 4> namePrefixes; // empty entries are unused
+    std::array<std::string_view, 2> namePrefixes;
 };
 
-// AF_LINK entries carry struct if_data (ifi_ibytes, ifi_obytes).
-inline constexpr LinkLayout darwinLinkLayout{18, 40, 44, {"en", "pdp_ip"}};
-// AF_PACKET entries carry struct rtnl_link_stats (rx_bytes, tx_bytes).
-inline constexpr LinkLayout linuxLinkLayout{17, 8, 12, {"en", "eth", "wl", "ww"}};
+// AF_LINK entries: a sockaddr_dl (sdl_index) carrying struct if_data (ifi_ibytes, ifi_obytes).
+inline constexpr LinkLayout darwinLinkLayout{18, 2, 40, 44, {"en", "pdp_ip"}};
+
+// Whether an interface carries the machine's traffic: up, not loopback, and named with one of
+// the prefixes.
+bool isTrafficInterface(unsigned flags, std::string_view name,
+                        std::span<const std::string_view> namePrefixes);
 
 // Whether one entry of the list is the counted link-level entry of a traffic interface.
 bool countsInterface(const ifaddrs& entry, const LinkLayout& layout);
 
-// Adds the entry's 32-bit byte counters to the totals when it counts.
-void addInterface(const ifaddrs& entry, const LinkLayout& layout, InterfaceTotals& totals);
+// The counters of the counted entries of a getifaddrs list, in place of the reading's contents.
+void readInterfaceList(const ifaddrs* list, const LinkLayout& layout,
+                       std::vector<InterfaceCounters>& reading);
 
-// Sums the 32-bit byte counters of the counted entries of a getifaddrs list.
-InterfaceTotals sumInterfaceList(const ifaddrs* list, const LinkLayout& layout);
-
-// getifaddrs, sum, freeifaddrs: nothing when the list cannot be read.
-std::optional<InterfaceTotals> readInterfaceList(const LinkLayout& layout);
+// getifaddrs, read, freeifaddrs: false when the list cannot be read.
+bool readInterfaceList(const LinkLayout& layout, std::vector<InterfaceCounters>& reading);
 
 } // namespace tarvo::platform

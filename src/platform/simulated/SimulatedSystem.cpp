@@ -1,5 +1,5 @@
 #include "platform/simulated/SimulatedSystem.h"
-#include "platform/InterfaceTotals.h"
+#include "platform/InterfaceCounters.h"
 #include "platform/PreferredLanguages.h"
 #include "platform/ProcessorTicks.h"
 
@@ -32,10 +32,18 @@ std::optional<ProcessorTicks> readProcessorTicks() {
     return simulated::system().processorTicks;
 }
 
-std::optional<InterfaceTotals> readInterfaceTotals() {
-    ++simulated::system().interfaceTotalsReads;
-    observe("interfaceTotals");
-    return simulated::system().interfaceTotals;
+bool readInterfaceCounters(std::vector<InterfaceCounters>& reading) {
+    ++simulated::system().interfaceReads;
+    observe("interfaces");
+    const auto& interfaces = simulated::system().interfaces;
+    if (interfaces) {
+        reading = *interfaces;
+    }
+    return interfaces.has_value();
+}
+
+unsigned interfaceCounterBits() {
+    return 64;
 }
 
 std::vector<std::string> preferredLanguages() {

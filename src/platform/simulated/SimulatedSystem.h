@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/InterfaceTotals.h"
+#include "platform/InterfaceCounters.h"
 #include "platform/ProcessorTicks.h"
 
 #include <functional>
@@ -13,11 +13,13 @@ namespace tarvo::simulated {
 // What the simulated kernel answers. Tests write it; the platform functions read it.
 struct SystemScript {
     std::optional<platform::ProcessorTicks> processorTicks = platform::ProcessorTicks{};
-    std::optional<platform::InterfaceTotals> interfaceTotals = platform::InterfaceTotals{};
+    // One interface, counting from zero; its 64-bit counters never wrap.
+    std::optional<std::vector<platform::InterfaceCounters>> interfaces =
+        std::vector{platform::InterfaceCounters{1, {"en0"}, 0, 0}};
     std::vector<std::string> preferredLanguages;
     int processorTicksReads = 0;
-    int interfaceTotalsReads = 0;
-    // Told "processorTicks" or "interfaceTotals" at every read, so a test can place the reads
+    int interfaceReads = 0;
+    // Told "processorTicks" or "interfaces" at every read, so a test can place the reads
     // among other events.
     std::function<void(const char* what)> observer;
 };

@@ -1,6 +1,5 @@
-#include "platform/InterfaceTotals.h"
+#include "platform/InterfaceCounters.h"
 #include "platform/linux/LinkMessages.h"
-#include "platform/posix/InterfaceList.h"
 
 #include <array>
 #include <cerrno>
@@ -14,10 +13,6 @@
 
 namespace tarvo::platform {
 
-static_assert(linuxLinkLayout.linkFamily == AF_PACKET);
-static_assert(linuxLinkLayout.receivedOffset == offsetof(rtnl_link_stats, rx_bytes));
-static_assert(linuxLinkLayout.sentOffset == offsetof(rtnl_link_stats, tx_bytes));
-
 namespace {
 
 void closeDescriptor(int& descriptor) {
@@ -29,10 +24,9 @@ void closeDescriptor(int& descriptor) {
 
 // The interfaces' counters from the kernel's routing sockets, kept open for the process.
 // getifaddrs would dump every link and every address, on a new socket, every second: most of a
-// refresh's cost. Here a link dump (the same AF_PACKET records and filter as getifaddrs) says
-// which interfaces count, and is repeated only when the kernel announces a change of links;
-// every other reading asks for just the statistics of the links, which costs the kernel far
-// less.
+// refresh's cost. Here a link dump says which interfaces count, and is repeated only when the
+// kernel announces a change of links; every other reading asks for just the statistics of the
+// links, which costs the kernel far less.
 class LinkCounters {
 public:
     LinkCounters() = default;
@@ -40,21 +34,15 @@ public:
     LinkCounters& operator=(const LinkCounters&) = delete;
     ~LinkCounters() { close(); }
 
-    std::optional<InterfaceTotals> read() {
+    bool read(std::vector<InterfaceCounters>& reading) {
         if (!open()) {
-            return std::nullopt;
+            return false;
         }
-        std::optional<InterfaceTotals> totals;
-        if (!linksChanged()) {
-            totals = dumpStatistics();
-        }
-        if (!totals) {
-            totals = dumpLinks();
-        }
-        if (!totals) {
+        const bool isRead = (!linksChanged() && dumpStatistics(reading)) || dumpLinks(reading);
+        if (!isRead) {
             close(); // fresh sockets next time, with nothing left over from this dump
         }
-        return totals;
+        return isRead;
     }
 
 private:
@@ -106,56 +94,55 @@ private:
         }
     }
 
-    std::optional<InterfaceTotals> dumpLinks() {
+    bool dumpLinks(std::vector<InterfaceCounters>& reading) {
         struct {
             nlmsghdr header;
             ifinfomsg info;
         } request{};
         request.info.ifi_family = AF_PACKET;
-        counted.clear();
-        auto totals = dump(request, RTM_GETLINK, [&](auto datagram, InterfaceTotals& sums) {
-            return addLinkMessages(datagram, sequence, sums, counted);
+        reading.clear();
+        isCountedKnown = dump(request, RTM_GETLINK, [&](auto datagram) {
+            return addLinkMessages(datagram, sequence, reading);
         });
-        isCountedKnown = totals.has_value();
-        return totals;
+        counted.clear();
+        for (const InterfaceCounters& link : reading) {
+            counted.push_back(link.index);
+        }
+        return isCountedKnown;
     }
 
-    std::optional<InterfaceTotals> dumpStatistics() {
+    bool dumpStatistics(std::vector<InterfaceCounters>& reading) {
         struct {
             nlmsghdr header;
             if_stats_msg statistics;
         } request{};
         request.statistics.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
-        return dump(request, RTM_GETSTATS, [&](auto datagram, InterfaceTotals& sums) {
-            return addStatsMessages(datagram, sequence, counted, sums);
+        reading.clear();
+        return dump(request, RTM_GETSTATS, [&](auto datagram) {
+            return addStatsMessages(datagram, sequence, counted, reading);
         });
     }
 
     template <typename Request, typename AddDatagram>
-    std::optional<InterfaceTotals> dump(Request& request, std::uint16_t type, AddDatagram add) {
+    bool dump(Request& request, std::uint16_t type, AddDatagram add) {
         request.header.nlmsg_len = sizeof request;
         request.header.nlmsg_type = type;
         request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
         request.header.nlmsg_seq = ++sequence;
         if (::send(requests, &request, sizeof request, 0) != sizeof request) {
-            return std::nullopt;
+            return false;
         }
-        InterfaceTotals totals;
         for (;;) {
             const ssize_t got = ::recv(requests, buffer.data(), buffer.size(), MSG_TRUNC);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
             if (got <= 0 || static_cast<std::size_t>(got) > buffer.size()) {
-                return std::nullopt;
+                return false;
             }
-            switch (add(std::span(buffer).first(static_cast<std::size_t>(got)), totals)) {
-            case LinkDumpProgress::more:
-                continue;
-            case LinkDumpProgress::done:
-                return totals;
-            case LinkDumpProgress::failed:
-                return std::nullopt;
+            const auto progress = add(std::span(buffer).first(static_cast<std::size_t>(got)));
+            if (progress != LinkDumpProgress::more) {
+                return progress == LinkDumpProgress::done;
             }
         }
     }
@@ -163,7 +150,7 @@ private:
     int changes = -1;
     int requests = -1;
     std::uint32_t sequence = 0;
-    std::vector<int> counted; // indexes of the interfaces that count, from the last link dump
+    std::vector<std::uint32_t> counted; // the counted interfaces of the last link dump
     bool isCountedKnown = false;
     // The kernel sizes dump datagrams to at most 32 KiB.
     alignas(nlmsghdr) std::array<std::uint8_t, 32768> buffer{};
@@ -171,9 +158,14 @@ private:
 
 } // namespace
 
-std::optional<InterfaceTotals> readInterfaceTotals() {
+bool readInterfaceCounters(std::vector<InterfaceCounters>& reading) {
     static LinkCounters counters; // the samplers run on the main thread only
-    return counters.read();
+    return counters.read(reading);
+}
+
+// The kernel's 64-bit counters, as they are.
+unsigned interfaceCounterBits() {
+    return 64;
 }
 
 } // namespace tarvo::platform
