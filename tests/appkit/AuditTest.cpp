@@ -1,124 +1,59 @@
 #include "appkit/AppKitHarness.h"
-#include "appkit/Declarations.h"
 #include "platform/StatusBar.h"
 #include "platform/Text.h"
+#include "platform/macos/LinkedClass.h"
 
-#include <filesystem>
-#include <fstream>
-#include <regex>
-#include <sstream>
+#include <functional>
+#include <stdexcept>
 
-// The binding's selectors, classes, linked symbols and values against the SDK's declarations.
+// The binding against the SDK's declarations, and the faults that messages could have.
 namespace tarvo::appkit::doubles {
 namespace {
 
-std::string bindingSource() {
-    std::string source;
-    for (const auto& file : std::filesystem::directory_iterator(std::string(TARVO_SOURCE_DIR) +
-                                                                "/src/platform/macos")) {
-        std::ifstream in(file.path());
-        source += std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return source;
-}
-
-// The first group of every match of `pattern` in the binding's sources.
-std::set<std::string> namedInBinding(const std::string& pattern) {
-    static const std::string source = bindingSource();
-    std::set<std::string> names;
-    const std::regex expression(pattern);
-    for (auto match = std::sregex_iterator(source.begin(), source.end(), expression);
-         match != std::sregex_iterator(); ++match) {
-        names.insert((*match)[1]);
-    }
-    return names;
-}
-
-const std::string registeredSelector = R"re(sel_registerName\("([^"]+)"\))re";
-
-TEST(Audit, EverySelectorTheBindingNamesIsDeclaredAndEveryDeclarationUsed) {
-    std::set<std::string> declared;
-    for (const MethodDeclaration& method : declaredMethods()) {
-        declared.insert(std::string(method.selector));
-    }
-    EXPECT_EQ(namedInBinding(registeredSelector), declared);
-}
-
-TEST(Audit, EveryClassTheBindingLooksUpIsDeclared) {
-    std::set<std::string> declared;
-    for (const ClassDeclaration& cls : declaredClasses()) {
-        declared.insert(std::string(cls.name));
-    }
-    for (const std::string& name : namedInBinding(R"re(objc_getClass\("([^"]+)"\))re")) {
-        EXPECT_TRUE(declared.contains(name)) << name;
-    }
-}
-
-// Each declaration of the binding's extern "C" block names one symbol.
-std::set<std::string> symbolsTheBindingDeclares() {
-    std::ifstream in(std::string(TARVO_SOURCE_DIR) + "/src/platform/macos/Foundation.h");
-    const std::string header(std::istreambuf_iterator<char>(in), {});
-    const std::size_t block = header.find("extern \"C\" {");
-    std::istringstream lines(header.substr(block, header.find("\n}", block) - block));
-    std::set<std::string> names;
-    const std::regex declaration(R"(^(?!//).*?(\w+)\s*(?:\[|\(|;))");
-    std::smatch match;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.find('{') == std::string::npos && std::regex_search(line, match, declaration)) {
-            names.insert(match[1]);
-        }
-    }
-    return names;
-}
-
-TEST(Audit, EverySymbolTheBindingDeclaresIsDeclaredByTheSdk) {
-    std::set<std::string> declared;
-    for (const SymbolDeclaration& symbol : declaredSymbols()) {
-        declared.insert(std::string(symbol.name));
-    }
-    EXPECT_EQ(symbolsTheBindingDeclares(), declared);
-}
-
-// The binding's own declarations, typed as the SDK declares them.
-static_assert(std::is_same_v<decltype(_NSConcreteStackBlock), void* [32]>);
-static_assert(std::is_same_v<decltype(objc_autoreleasePoolPush), void*()>);
-static_assert(std::is_same_v<decltype(objc_autoreleasePoolPop), void(void*)>);
-
-struct BoundConstant {
-    std::string_view name;
-    std::string encoding;
-    bool isConst;
-};
-
+// How the binding declares a symbol: "const @" for `id const`.
 template <typename T>
-BoundConstant bound(std::string_view name) {
-    return {name, encodingOf<std::remove_const_t<T>>(), std::is_const_v<T>};
+std::string typeOf() {
+    return (std::is_const_v<T> ? "const " : "") + encodingOf<std::remove_const_t<T>>();
 }
 
-TEST(Audit, ExportedConstantsHaveTheirDeclaredTypes) {
-    const BoundConstant constants[] = {
-        bound<decltype(NSRunLoopCommonModes)>("NSRunLoopCommonModes"),
-        bound<decltype(NSFontAttributeName)>("NSFontAttributeName"),
-        bound<decltype(NSForegroundColorAttributeName)>("NSForegroundColorAttributeName"),
-        bound<decltype(NSParagraphStyleAttributeName)>("NSParagraphStyleAttributeName"),
-        bound<decltype(NSFontWeightMedium)>("NSFontWeightMedium"),
-    };
-    for (const BoundConstant& constant : constants) {
-        const auto& symbols = declaredSymbols();
-        const auto declared = std::find_if(symbols.begin(), symbols.end(), [&](const auto& symbol) {
-            return symbol.name == constant.name;
-        });
-        ASSERT_NE(declared, symbols.end()) << constant.name;
-        std::string type(declared->declaration);
-        const bool isConst = type.starts_with("const ") || type.ends_with(" const");
-        type = std::regex_replace(type, std::regex("^const | const$"), "");
-        EXPECT_EQ(constant.encoding, encodingOfType(type)) << constant.name;
-        EXPECT_EQ(constant.isConst, isConst) << constant.name;
+TEST(Audit, TheBindingsSelectorsClassesSymbolsAndValuesAreTheSdks) {
+    std::set<std::string> selectors, classes, symbols;
+    for (const MethodDeclaration& method : declaredMethods) {
+        selectors.insert(std::string(method.selector));
     }
-}
-
-TEST(Audit, ValuesAreThoseOfTheHeaders) {
-    const std::map<std::string_view, double> bindingValues{
+    for (const auto& [name, superclass] : declaredClasses) {
+        classes.insert(std::string(name));
+    }
+    for (const auto& [name, type] : declaredSymbols) {
+        symbols.insert(std::string(name));
+    }
+    EXPECT_EQ(namedInBinding(R"re(sel_registerName\("([^"]+)"\))re"), selectors); // and all used
+    for (const std::string& name : namedInBinding(R"re(objc_getClass\("([^"]+)"\))re")) {
+        EXPECT_TRUE(classes.contains(name)) << name;
+    }
+    // Each declaration of Foundation.h's extern "C" block, and its type.
+    EXPECT_EQ(namedInBinding(R"(\n(?:extern [^";\n]*?|void\*? )(\w+)(?:\[\d*\]|\([^)]*\))?;)",
+                             "Foundation.h"),
+              symbols);
+    const std::map<std::string_view, std::string> bound{
+        {"NSRunLoopCommonModes", typeOf<decltype(NSRunLoopCommonModes)>()},
+        {"NSFontAttributeName", typeOf<decltype(NSFontAttributeName)>()},
+        {"NSForegroundColorAttributeName", typeOf<decltype(NSForegroundColorAttributeName)>()},
+        {"NSParagraphStyleAttributeName", typeOf<decltype(NSParagraphStyleAttributeName)>()},
+        {"NSFontWeightMedium", typeOf<decltype(NSFontWeightMedium)>()},
+    };
+    for (const auto& [name, type] : bound) {
+        const std::string declared(declaredSymbols.at(name));
+        const bool isConst = declared.starts_with("const ") || declared.ends_with(" const");
+        EXPECT_EQ(type, (isConst ? "const " : "") +
+                            encodingOfType(
+                                std::regex_replace(declared, std::regex("^const | const$"), "")))
+            << name;
+    }
+    static_assert(std::is_same_v<decltype(_NSConcreteStackBlock), void* [32]>);
+    static_assert(std::is_same_v<decltype(objc_autoreleasePoolPush), void*()>);
+    static_assert(std::is_same_v<decltype(objc_autoreleasePoolPop), void(void*)>);
+    const std::map<std::string_view, double> values{
         {"NSVariableStatusItemLength", platform::variableStatusItemLength},
         {"NSApplicationActivationPolicyAccessory",
          static_cast<double>(platform::ActivationPolicy::accessory)},
@@ -128,64 +63,77 @@ TEST(Audit, ValuesAreThoseOfTheHeaders) {
         {"NSActivityUserInitiatedAllowingIdleSystemSleep",
          static_cast<double>(platform::ActivityOptions::userInitiatedAllowingIdleSystemSleep)},
     };
-    ASSERT_EQ(bindingValues.size(), declaredValues().size());
-    for (const ValueDeclaration& value : declaredValues()) {
-        EXPECT_EQ(bindingValues.at(value.name), value.value) << value.name;
-    }
+    EXPECT_EQ(values, declaredValues);
 }
 
-// Every message of the binding is checked against its declaration when sent: one whole run sends
-// each of them at least once, and the methods the binding adds are declared as AppKit calls them.
-TEST_F(AppOnAppKit, EverySelectorIsSentWithItsDeclaredSignature) {
-    launch();
-    displayPass();
-    advance(1.0);
-    displayPass();
-    ASSERT_TRUE(clickStatusItem());
-    ASSERT_TRUE(chooseMenuItem("Refresh Now"));
-    ASSERT_TRUE(clickStatusItem());
-    ASSERT_TRUE(chooseMenuItem("Quit Tarvo"));
-    const id decoded = send<id>(object_getClass(hostedView()), sel_registerName("alloc"));
-    send<void>(send<id, id>(decoded, sel_registerName("initWithCoder:"), nil),
-               sel_registerName("release"));
-
-    for (const std::string& selector : namedInBinding(registeredSelector)) {
-        EXPECT_TRUE(world().checkedSelectors.contains(selector)) << selector;
+std::string faultOf(const std::function<void()>& message) {
+    try {
+        message();
+    } catch (const std::logic_error& fault) {
+        return fault.what();
     }
+    return "no fault";
 }
 
-TEST_F(AppOnAppKit, MethodsTheBindingAddsAreTypedAsDeclared) {
-    launch();
-    const Class delegateClass =
-        object_getClass(static_cast<id>(program.delegate->object().object().get()));
-    const Class viewClass = object_getClass(hostedView());
-    const struct {
-        Class cls;
-        std::string_view owner;
-        std::string_view selector;
-    } added[] = {
-        {delegateClass, "NSApplicationDelegate", "applicationDidFinishLaunching:"},
-        {delegateClass, "TarvoAppDelegate", "refreshNow"},
-        {delegateClass, "TarvoAppDelegate", "quit"},
-        {viewClass, "NSView", "initWithFrame:"},
-        {viewClass, "NSView", "initWithCoder:"},
-        {viewClass, "NSView", "drawRect:"},
-        {viewClass, "NSView", "hitTest:"},
-        {viewClass, "NSView", "intrinsicContentSize"},
-    };
-    for (const auto& method : added) {
-        const SEL selector = sel_registerName(std::string(method.selector).c_str());
-        const Method found = class_getInstanceMethod(method.cls, selector);
-        ASSERT_NE(found, nullptr) << method.selector;
-        EXPECT_NE(method_getImplementation(found),
-                  class_getMethodImplementation(class_getSuperclass(method.cls), selector))
-            << method.selector << " is not the binding's own";
-        const MethodDeclaration* declared =
-            findDeclaration(method.owner, MethodKind::instanceMethod, method.selector);
-        ASSERT_NE(declared, nullptr) << method.selector;
-        EXPECT_TRUE(sameSignature(declared->types, method_getTypeEncoding(found)))
-            << method.selector << ": " << method_getTypeEncoding(found);
-    }
+// A block of the type void (^)(long), where the timer takes void (^)(NSTimer *).
+struct Block {
+    void* isa;
+    int flags, reserved;
+    void (*invoke)(void*, long);
+    const void* descriptor;
+};
+struct {
+    std::size_t reserved, size;
+    void (*copy)(void*, const void*);
+    void (*dispose)(const void*);
+    const char* signature;
+} const integerBlock{0, 0, nullptr, nullptr, "v16@?0q8"};
+
+TEST(MessageCheck, WrongMessagesFailNamingTheSelectorOrObject) {
+    resetWorld();
+    objc_autoreleasePoolPush();
+    const id bar = send<id>(classNamed("NSStatusBar"), selector("systemStatusBar"));
+    const id item = send<id, CGFloat>(bar, selector("statusItemWithLength:"), -1.0);
+    EXPECT_EQ(faultOf([&] { send<void, NSInteger>(item, selector("setLength:"), 20); }),
+              "setLength: sent to NSStatusItem1 as v@:q, but it is declared v@:d");
+    EXPECT_EQ(faultOf([&] { send<NSInteger>(item, selector("button")); }),
+              "button sent to NSStatusItem1 as q@:, but it is declared @@:");
+    EXPECT_EQ(
+        faultOf([&] {
+            send<void, CGSize, id>(NSFontAttributeName, selector("drawInRect:withAttributes:"), {},
+                                   nil);
+        }),
+        "drawInRect:withAttributes: sent to NSFontAttributeName as v@:{CGSize=dd}@, but it is "
+        "declared v@:{CGRect={CGPoint=dd}{CGSize=dd}}@");
+    EXPECT_EQ(faultOf([&] { send<void, CGFloat>(item, selector("setLength"), 1.0); }),
+              "setLength sent to NSStatusItem1, which has no method for it");
+    EXPECT_EQ(faultOf([&] { send<id>(item, selector("systemStatusBar")); }),
+              "systemStatusBar sent to NSStatusItem1, which has no method for it");
+    const Block literal{_NSConcreteStackBlock, 1 << 25 | 1 << 30, 0, nullptr, &integerBlock};
+    EXPECT_EQ(faultOf([&] {
+                  send<id, double, BOOL, const void*>(
+                      classNamed("NSTimer"),
+                      selector("scheduledTimerWithTimeInterval:repeats:block:"), 1.0, YES,
+                      &literal);
+              }),
+              "a block of the type v16@?0q8 where v@?@ is expected");
+    objc_autoreleasePoolPop(reinterpret_cast<void*>(1));
+    EXPECT_EQ(faultOf([&] { send<void, CGFloat>(item, selector("setLength:"), 1.0); }),
+              "setLength: sent to NSStatusItem1, which is deallocated");
+    EXPECT_EQ(faultOf([&] { release(item); }), "over-release of NSStatusItem1");
+    EXPECT_EQ(faultOf([&] {
+                  send<void>(send<id>(classNamed("NSRunLoop"), selector("mainRunLoop")),
+                             selector("release"));
+              }),
+              "over-release of mainRunLoop");
+    EXPECT_EQ(faultOf([&] { send<id>(classNamed("NSMenuItem"), selector("separatorItem")); }),
+              "no autorelease pool in place for NSMenuItem.separatorItem");
+}
+
+TEST(LinkedClassDeathTest, ATakenClassNameStopsTheProgramNamingIt) {
+    resetWorld();
+    EXPECT_DEATH(LinkedClass("NSMenu", classNamed("NSObject"), [](Class) {}),
+                 "class name NSMenu is already in use");
 }
 
 } // namespace
