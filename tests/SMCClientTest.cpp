@@ -10,7 +10,6 @@
 
 namespace tarvo::smc {
 
-using simulated::keyOf;
 using simulated::SMCKey;
 using Bytes = std::array<std::uint8_t, sizeof(platform::SMCParamRecord)>;
 
@@ -31,7 +30,7 @@ std::optional<double> readScriptedKey(const SMCKey& key) {
 }
 
 TEST(SMCClient, SendsKeyInformationThenKeyBytesRequestsByteForByte) {
-    EXPECT_EQ(readScriptedKey(keyOf("sp78", {0x2D, 0x80})), 45.5);
+    EXPECT_EQ(readScriptedKey({.dataType = fourCC("sp78"), .bytes = {0x2D, 0x80}}), 45.5);
     const auto& requests = simulated::smc().requests;
     ASSERT_EQ(requests.size(), 2u);
     Bytes info{};
@@ -49,7 +48,7 @@ TEST(SMCClient, SendsKeyInformationThenKeyBytesRequestsByteForByte) {
 TEST(SMCClient, ReadsUpToThirtyTwoBytesAndNothingWhenAnyStepFails) {
     std::vector<std::uint8_t> wholeField(32);
     wholeField[2] = 0x34, wholeField[3] = 0x42;
-    EXPECT_EQ(readScriptedKey(keyOf("flt ", wholeField)), 45.0);
+    EXPECT_EQ(readScriptedKey({.dataType = fourCC("flt "), .bytes = wholeField}), 45.0);
 
     using enum simulated::SMCFault;
     const std::vector<std::uint8_t> bytes{0x2D, 0x80};
@@ -61,8 +60,8 @@ TEST(SMCClient, ReadsUpToThirtyTwoBytesAndNothingWhenAnyStepFails) {
         {{.dataType = sp78, .bytes = bytes, .reportedSize = 33}, 1},
         {{.dataType = sp78, .bytes = bytes, .bytesFault = callFails}, 2},
         {{.dataType = sp78, .bytes = bytes, .bytesFault = resultNonzero}, 2},
-        {keyOf("ui8 ", {0x2D}), 2},
-        {keyOf("flt ", {0x00, 0x00, 0x34}), 2}};
+        {{.dataType = fourCC("ui8 "), .bytes = {0x2D}}, 2},
+        {{.dataType = fourCC("flt "), .bytes = {0x00, 0x00, 0x34}}, 2}};
     for (std::size_t row = 0; row < std::size(failures); ++row) {
         EXPECT_EQ(readScriptedKey(failures[row].first), std::nullopt) << "row " << row;
         EXPECT_EQ(simulated::smc().requests.size(), failures[row].second) << "row " << row;

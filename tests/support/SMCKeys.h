@@ -4,14 +4,8 @@
 #include "samplers/FourCC.h"
 
 #include <cstring>
-#include <utility>
 
 namespace tarvo::simulated {
-
-// A key of the given type text holding these value bytes.
-inline SMCKey keyOf(const char* type, std::vector<std::uint8_t> bytes) {
-    return {.dataType = smc::fourCC(type), .bytes = std::move(bytes)};
-}
 
 // The CPU sensors that answer, in the order of the SMC's keys, each a float as most sensors give
 // it (little-endian, like every host); the other keys are absent.
@@ -21,7 +15,7 @@ inline void giveSensors(const std::vector<float>& celsius) {
     for (std::size_t i = 0; i < celsius.size(); ++i) {
         std::vector<std::uint8_t> bytes(sizeof(float));
         std::memcpy(bytes.data(), &celsius[i], bytes.size());
-        smc().keys[smc::fourCC(keys[i])] = keyOf("flt ", bytes);
+        smc().keys[smc::fourCC(keys[i])] = {.dataType = smc::fourCC("flt "), .bytes = bytes};
     }
 }
 
