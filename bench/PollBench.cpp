@@ -5,6 +5,7 @@
 #include "support/SMCKeys.h"
 
 #include <benchmark/benchmark.h>
+#include <vector>
 
 namespace tarvo {
 namespace {
@@ -13,9 +14,7 @@ namespace {
 // hand-over of the average to the main thread.
 void PollPass(benchmark::State& state) {
     simulated::resetSMC();
-    for (const char* key : {"Tp01", "Tp05", "Tp09", "Tp0D", "Te05", "Te0S", "Te09", "Te0H"}) {
-        simulated::smc().keys[smc::fourCC(key)] = simulated::floatKey(45.0f);
-    }
+    simulated::giveSensors(std::vector(8, 45.0F));
     double received = 0.0;
     const auto reader = CPUTemperature::create([&](double value) { received = value; });
     reader->start();

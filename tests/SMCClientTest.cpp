@@ -1,54 +1,42 @@
 #include "samplers/SMCClient.h"
 #include "platform/simulated/SimulatedSMC.h"
 #include "samplers/FourCC.h"
+#include "samplers/SMCValue.h"
 #include "support/SMCKeys.h"
 
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace tarvo::smc {
-namespace {
 
-using platform::SMCParamRecord;
-using simulated::keyOf;
-using simulated::SMCFault;
 using simulated::SMCKey;
-using Bytes = std::array<std::uint8_t, sizeof(SMCParamRecord)>;
+using Bytes = std::array<std::uint8_t, sizeof(platform::SMCParamRecord)>;
 
-constexpr std::array paddingOffsets{10, 11, 37, 43};
-
-// The record as the driver sees it, with the padding (whose contents do not matter) zeroed.
-Bytes bytesOf(const SMCParamRecord& record) {
+// The record as the driver sees it, its padding (whose contents do not matter) zeroed.
+Bytes bytesOf(const platform::SMCParamRecord& record) {
     Bytes bytes;
     std::memcpy(bytes.data(), &record, bytes.size());
-    for (const int offset : paddingOffsets) {
-        bytes[offset] = 0;
+    for (const int padding : {10, 11, 37, 43}) {
+        bytes[padding] = 0;
     }
     return bytes;
 }
 
-platform::SMCConnection openScriptedSMC(const std::string& key, const SMCKey& value) {
+std::optional<double> readScriptedKey(const SMCKey& key) {
     simulated::resetSMC();
-    simulated::smc().keys[fourCC(key)] = value;
-    return platform::openSMC();
+    simulated::smc().keys[fourCC("Tp01")] = key;
+    return readKey(platform::openSMC(), "Tp01");
 }
 
 TEST(SMCClient, SendsKeyInformationThenKeyBytesRequestsByteForByte) {
-    const auto conn = openScriptedSMC("Tp01", keyOf("sp78", {0x2D, 0x80}));
-    EXPECT_EQ(readKey(conn, "Tp01"), 45.5);
-
+    EXPECT_EQ(readScriptedKey({.dataType = fourCC("sp78"), .bytes = {0x2D, 0x80}}), 45.5);
     const auto& requests = simulated::smc().requests;
     ASSERT_EQ(requests.size(), 2u);
     Bytes info{};
     info[0] = 0x31, info[1] = 0x30, info[2] = 0x70, info[3] = 0x54;
     info[42] = 9;
     EXPECT_EQ(bytesOf(requests[0]), info);
-
     // The size learnt from the first reply is carried; the type is not.
     Bytes keyBytes = info;
     keyBytes[28] = 2;
@@ -56,61 +44,51 @@ TEST(SMCClient, SendsKeyInformationThenKeyBytesRequestsByteForByte) {
     EXPECT_EQ(bytesOf(requests[1]), keyBytes);
 }
 
-TEST(SMCClient, SizeOfThirtyTwoUsesTheWholeValueField) {
-    SMCKey key = keyOf("flt ", std::vector<std::uint8_t>(32, 0));
-    key.bytes[2] = 0x34, key.bytes[3] = 0x42;
-    const auto conn = openScriptedSMC("Te05", key);
-    EXPECT_EQ(readKey(conn, "Te05"), 45.0);
-    ASSERT_EQ(simulated::smc().requests.size(), 2u);
-    EXPECT_EQ(simulated::smc().requests[1].dataSize, 32u);
+// A failed step yields nothing for the key; a failed key information costs no second call.
+TEST(SMCClient, ReadsUpToThirtyTwoBytesAndNothingWhenAnyStepFails) {
+    std::vector<std::uint8_t> wholeField(32);
+    wholeField[2] = 0x34, wholeField[3] = 0x42;
+    EXPECT_EQ(readScriptedKey({.dataType = fourCC("flt "), .bytes = wholeField}), 45.0);
+
+    using enum simulated::SMCFault;
+    const std::vector<std::uint8_t> bytes{0x2D, 0x80};
+    const std::uint32_t sp78 = fourCC("sp78");
+    const std::pair<SMCKey, std::size_t> failures[] = {
+        {{.dataType = sp78, .bytes = bytes, .infoFault = callFails}, 1},
+        {{.dataType = sp78, .bytes = bytes, .infoFault = resultNonzero}, 1},
+        {{.dataType = sp78, .bytes = bytes, .reportedSize = 0}, 1},
+        {{.dataType = sp78, .bytes = bytes, .reportedSize = 33}, 1},
+        {{.dataType = sp78, .bytes = bytes, .bytesFault = callFails}, 2},
+        {{.dataType = sp78, .bytes = bytes, .bytesFault = resultNonzero}, 2},
+        {{.dataType = fourCC("ui8 "), .bytes = {0x2D}}, 2},
+        {{.dataType = fourCC("flt "), .bytes = {0x00, 0x00, 0x34}}, 2}};
+    for (std::size_t row = 0; row < std::size(failures); ++row) {
+        EXPECT_EQ(readScriptedKey(failures[row].first), std::nullopt) << "row " << row;
+        EXPECT_EQ(simulated::smc().requests.size(), failures[row].second) << "row " << row;
+    }
 }
 
-struct Failure {
-    const char* name;
-    SMCKey key;
-    std::size_t expectedCalls;
-};
-
-class SMCClientFailure : public testing::TestWithParam<Failure> {};
-
-TEST_P(SMCClientFailure, KeyYieldsNothing) {
-    const Failure& failure = GetParam();
-    const auto conn = openScriptedSMC("Tp05", failure.key);
-    EXPECT_EQ(readKey(conn, "Tp05"), std::nullopt);
-    EXPECT_EQ(simulated::smc().requests.size(), failure.expectedCalls);
+TEST(SMCDecoding, DecodesTheValueBytesOfEachType) {
+    struct Decoding {
+        const char* type;
+        std::vector<std::uint8_t> bytes;
+        std::optional<double> expected;
+    };
+    const std::optional<double> none;
+    for (const Decoding& decoding :
+         {Decoding{"flt ", {0x00, 0x00, 0x34, 0x42}, 45.0}, // little-endian
+          Decoding{"flt ", {0x00, 0x00, 0x34, 0x42, 0xFF}, 45.0},
+          Decoding{"flt ", {0, 0, 0x34}, none}, Decoding{"sp78", {0x2D, 0x80}, 45.5},
+          Decoding{"sp78", {0xFF, 0x00}, -1.0},
+          Decoding{"sp78", {0x80}, 0.5}, // a lone byte is unsigned
+          Decoding{"sp78", {}, none}, Decoding{"sp87", {0x16, 0x80}, 45.0},
+          Decoding{"sp87", {0x80}, 1.0}, Decoding{"fpe2", {0x00, 0xB4}, 45.0}, // big-endian
+          Decoding{"fp2e", {0x00, 0xB4}, 45.0}, Decoding{"fpe2", {0xFF, 0xFC}, -1.0},
+          Decoding{"fpe2", {0xB4}, none}, Decoding{"ui16", {0x00, 0x2D}, none},
+          Decoding{"FLT ", {0x00, 0x00, 0x34, 0x42}, none}}) {
+        EXPECT_EQ(decodeTemperature(fourCC(decoding.type), decoding.bytes), decoding.expected)
+            << decoding.type << " of " << decoding.bytes.size() << " bytes";
+    }
 }
 
-SMCKey withFaults(SMCFault info, SMCFault bytes) {
-    SMCKey key = keyOf("sp78", {0x2D, 0x80});
-    key.infoFault = info;
-    key.bytesFault = bytes;
-    return key;
-}
-
-SMCKey reportingSize(std::uint32_t size) {
-    SMCKey key = keyOf("sp78", {0x2D, 0x80});
-    key.reportedSize = size;
-    return key;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SMCClientFailure,
-    testing::Values(
-        Failure{"info_call_fails", withFaults(SMCFault::callFails, SMCFault::none), 1},
-        Failure{"info_result_nonzero", withFaults(SMCFault::resultNonzero, SMCFault::none), 1},
-        Failure{"size_zero", reportingSize(0), 1},
-        Failure{"size_beyond_the_field", reportingSize(33), 1},
-        Failure{"bytes_call_fails", withFaults(SMCFault::none, SMCFault::callFails), 2},
-        Failure{"bytes_result_nonzero", withFaults(SMCFault::none, SMCFault::resultNonzero), 2},
-        Failure{"unknown_type", keyOf("ui8 ", {0x2D}), 2},
-        Failure{"too_few_bytes", keyOf("flt ", {0x00, 0x00, 0x34}), 2}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SMCClient, KeyTheDriverDoesNotHaveCostsOneCall) {
-    const auto conn = openScriptedSMC("Tp01", keyOf("sp78", {0x2D, 0x80}));
-    EXPECT_EQ(readKey(conn, "Tp09"), std::nullopt);
-    EXPECT_EQ(simulated::smc().requests.size(), 1u);
-}
-
-} // namespace
 } // namespace tarvo::smc

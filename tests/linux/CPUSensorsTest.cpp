@@ -11,13 +11,11 @@
 // The kernel's CPU sensors found and read in fake sysfs trees.
 
 namespace tarvo::platform {
-namespace {
 
 namespace fs = std::filesystem;
 
 // A sysfs tree in a fresh temporary folder, its files given as "hwmon2/temp1_label=Package id 0"
-// or "thermal_zone1/type=x86_pkg_temp" (without "=", a sensor reading 40 °C). As in sysfs, the
-// entries of a class are links to their devices' folders.
+// or "thermal_zone1/type=x86_pkg_temp" (without "=", a sensor reading 40 °C).
 class FakeSys {
 public:
     explicit FakeSys(const std::vector<std::string>& files) {
@@ -30,13 +28,7 @@ public:
     ~FakeSys() { fs::remove_all(root); }
 
     void write(const std::string& file, const std::string& text) const {
-        const fs::path entry = fs::path(path(file)).parent_path();
-        const fs::path device = fs::path(root) / "devices" / entry.filename();
-        if (!fs::exists(entry)) {
-            fs::create_directories(device);
-            fs::create_directories(entry.parent_path());
-            fs::create_directory_symlink(device, entry);
-        }
+        fs::create_directories(fs::path(path(file)).parent_path());
         std::ofstream(path(file)) << text << '\n';
     }
 
@@ -57,32 +49,31 @@ struct Layout {
 };
 
 TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
-    const Layout layouts[] = {
-        Layout{"IntelPackagesInDeviceOrder",
-               {"hwmon1/name=nvme", "hwmon1/temp1_input", "hwmon10/name=coretemp",
-                "hwmon10/temp1_label=Package id 1", "hwmon10/temp1_input", "hwmon2/name=coretemp",
-                "hwmon2/temp1_label=Package id 0", "hwmon2/temp1_input",
-                "hwmon2/temp2_label=Core 0", "hwmon2/temp2_input",
-                "thermal_zone0/type=x86_pkg_temp", "thermal_zone0/temp"},
-               {"hwmon2/temp1_input", "hwmon10/temp1_input"}},
-        Layout{"AMDTdieElseTctl",
-               {"hwmon0/name=amdgpu", "hwmon0/temp1_input", "hwmon1/name=k10temp",
-                "hwmon1/temp1_label=Tctl", "hwmon1/temp1_input", "hwmon1/temp2_label=Tdie",
-                "hwmon1/temp2_input", "hwmon1/temp3_label=Tccd1", "hwmon1/temp3_input",
-                "hwmon2/name=zenpower", "hwmon2/temp1_label=Tctl", "hwmon2/temp1_input",
-                "hwmon2/temp3_label=Tccd1", "hwmon2/temp3_input"},
-               {"hwmon1/temp2_input", "hwmon2/temp1_input"}},
-        Layout{"ArmCPUThermalNotGPU",
-               {"hwmon0/name=gpu_thermal", "hwmon0/temp1_input", "hwmon1/name=cpu_thermal",
-                "hwmon1/temp1_input"},
-               {"hwmon1/temp1_input"}},
-        Layout{"ThermalZonesWhenNoCPUDevice",
-               {"hwmon0/name=nvme", "hwmon0/temp1_input", "thermal_zone0/type=acpitz",
-                "thermal_zone0/temp", "thermal_zone1/type=x86_pkg_temp", "thermal_zone1/temp",
-                "thermal_zone2/type=iwlwifi_1", "thermal_zone2/temp",
-                "thermal_zone3/type=cpu-thermal", "thermal_zone3/temp"},
-               {"thermal_zone1/temp", "thermal_zone3/temp"}}};
-    for (const Layout& layout : layouts) {
+    for (const Layout& layout :
+         {Layout{"IntelPackagesInDeviceOrder",
+                 {"hwmon1/name=nvme", "hwmon1/temp1_input", "hwmon10/name=coretemp",
+                  "hwmon10/temp1_label=Package id 1", "hwmon10/temp1_input", "hwmon2/name=coretemp",
+                  "hwmon2/temp1_label=Package id 0", "hwmon2/temp1_input",
+                  "hwmon2/temp2_label=Core 0", "hwmon2/temp2_input",
+                  "thermal_zone0/type=x86_pkg_temp", "thermal_zone0/temp"},
+                 {"hwmon2/temp1_input", "hwmon10/temp1_input"}},
+          Layout{"AMDTdieElseTctl",
+                 {"hwmon0/name=amdgpu", "hwmon0/temp1_input", "hwmon1/name=k10temp",
+                  "hwmon1/temp1_label=Tctl", "hwmon1/temp1_input", "hwmon1/temp2_label=Tdie",
+                  "hwmon1/temp2_input", "hwmon1/temp3_label=Tccd1", "hwmon1/temp3_input",
+                  "hwmon2/name=zenpower", "hwmon2/temp1_label=Tctl", "hwmon2/temp1_input",
+                  "hwmon2/temp3_label=Tccd1", "hwmon2/temp3_input"},
+                 {"hwmon1/temp2_input", "hwmon2/temp1_input"}},
+          Layout{"ArmCPUThermalNotGPU",
+                 {"hwmon0/name=gpu_thermal", "hwmon0/temp1_input", "hwmon1/name=cpu_thermal",
+                  "hwmon1/temp1_input"},
+                 {"hwmon1/temp1_input"}},
+          Layout{"ThermalZonesWhenNoCPUDevice",
+                 {"hwmon0/name=nvme", "hwmon0/temp1_input", "thermal_zone0/type=acpitz",
+                  "thermal_zone0/temp", "thermal_zone1/type=x86_pkg_temp", "thermal_zone1/temp",
+                  "thermal_zone2/type=iwlwifi_1", "thermal_zone2/temp",
+                  "thermal_zone3/type=cpu-thermal", "thermal_zone3/temp"},
+                 {"thermal_zone1/temp", "thermal_zone3/temp"}}}) {
         SCOPED_TRACE(layout.name);
         const FakeSys sys(layout.files);
         std::vector<std::string> expected;
@@ -93,14 +84,15 @@ TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
     }
 }
 
+// Ten cores and no package sensor: the eight keys take the first eight, by number, each read
+// afresh on every pass. (sysfs fails the reads of a removed device's files; an unlinked file in a
+// temporary folder stays readable, so a vanished sensor is emptied instead.)
 TEST(LinuxSMCDriver, AnswersTheKeysFromSensorsKeptOpen) {
-    // Ten cores and no package sensor: the eight keys take the first eight, by number.
     const FakeSys sys(
         {"hwmon0/name=coretemp", "hwmon0/temp2_input=40000", "hwmon0/temp3_input=40500",
          "hwmon0/temp4_input=41000", "hwmon0/temp5_input=41500", "hwmon0/temp6_input=42000",
          "hwmon0/temp7_input=42500", "hwmon0/temp8_input=43000", "hwmon0/temp9_input=43500",
          "hwmon0/temp10_input=44000", "hwmon0/temp11_input=44500"});
-    std::vector<std::optional<double>> expected{40.0, 40.5, 41.0, 41.5, 42.0, 42.5, 43.0, 43.5};
     const SMCConnection conn = openSMCUnder(sys.root);
     const auto pass = [conn] {
         std::vector<std::optional<double>> readings;
@@ -109,26 +101,19 @@ TEST(LinuxSMCDriver, AnswersTheKeysFromSensorsKeptOpen) {
         }
         return readings;
     };
-    EXPECT_EQ(pass(), expected);
-
-    // sysfs fails the reads of a removed device's files, but an unlinked file in a temporary
-    // folder stays readable: the vanished sensor is emptied instead. It and the malformed ones
-    // are skipped; a changed one is read afresh.
-    sys.write("hwmon0/temp2_input", "");
-    sys.write("hwmon0/temp3_input", "garbage");
-    sys.write("hwmon0/temp4_input", "60000");
-    sys.write("hwmon0/temp5_input", "47.5");
-    sys.write("hwmon0/temp6_input", "99999999999");
-    sys.write("hwmon0/temp7_input", "-2000");
-    sys.write("hwmon0/temp8_input", std::string(64, '0') + "42500");
-    expected = {std::nullopt, std::nullopt, 60.0,         std::nullopt,
-                std::nullopt, -2.0,         std::nullopt, 43.5};
-    EXPECT_EQ(pass(), expected);
+    using Readings = std::vector<std::optional<double>>;
+    EXPECT_EQ(pass(), (Readings{40.0, 40.5, 41.0, 41.5, 42.0, 42.5, 43.0, 43.5}));
+    const std::string texts[] = {
+        "", "garbage", "60000", "47.5", "99999999999", "-2000", std::string(64, '0') + "42500"};
+    for (int sensor = 2; sensor < 9; ++sensor) {
+        sys.write("hwmon0/temp" + std::to_string(sensor) + "_input", texts[sensor - 2]);
+    }
+    const auto none = std::nullopt;
+    EXPECT_EQ(pass(), (Readings{none, none, 60.0, none, none, -2.0, none, 43.5}));
 
     closeSMC(conn);
     EXPECT_EQ(smc::readKey(conn, "Tp05"), std::nullopt);
     EXPECT_EQ(openSMCUnder(sys.root + "/nothing"), 0u);
 }
 
-} // namespace
 } // namespace tarvo::platform

@@ -7,67 +7,42 @@
 #include "platform/simulated/SimulatedSystem.h"
 #include "platform/simulated/SimulatedToolkit.h"
 
-#include <algorithm>
-#include <memory>
-#include <ostream>
-#include <string>
-#include <vector>
-
-namespace tarvo::model {
-
-// Readable failure messages for the call log.
-inline void PrintTo(const Call& call, std::ostream* out) {
-    *out << call.receiver << ' ' << call.selector;
-    for (const std::string& argument : call.arguments) {
-        *out << " [" << argument << ']';
-    }
-}
-
-} // namespace tarvo::model
-
 namespace tarvo::simulated {
 
 // The whole program on the simulated platform: a fresh toolkit, kernel and SMC, the real
-// AppDelegate launched through the toolkit, and readings of what the user sees. Reads of the
-// kernel counters and SMC opens and closes are logged among the toolkit calls.
+// AppDelegate launched through the entry point's steps, and readings of what the user sees.
+// Reads of the kernel counters and the SMC's opens, calls and closes are logged among the
+// toolkit calls.
 class AppHarness {
 public:
     AppHarness() {
         resetToolkit();
         resetSystem();
         resetSMC();
-        const auto log = [](const char* receiver) {
-            return [receiver](const char* what) {
-                toolkit().calls.push_back({receiver, what, {}});
-            };
-        };
-        system().observer = log("kernel");
-        smc().observer = log("AppleSMC");
+        system().observer = [](const char* what) { log("kernel", what); };
+        smc().observer = [](const char* what) { log("AppleSMC", what); };
     }
 
-    ~AppHarness() { program.delegate.reset(); }
-    AppHarness(const AppHarness&) = delete;
-    AppHarness& operator=(const AppHarness&) = delete;
+    static void log(const char* receiver, const char* what) {
+        toolkit().calls.push_back({receiver, what, {}});
+    }
 
-    // As the entry point does.
     void launch() {
         start(program);
         program.app->run();
     }
 
-    static void advance(double seconds) { mainLoop().advance(seconds); }
-
     static const model::StatusItemNode& statusItem() { return toolkit().statusItems.front(); }
 
     // The menu's items, top to bottom.
-    static const std::vector<model::MenuItemNode*>& menuItems() { return statusItem().menu->items; }
-
-    static const model::MenuItemNode& menuItem(std::size_t index) { return *menuItems().at(index); }
+    static const model::MenuItemNode& menuItem(std::size_t index) {
+        return *statusItem().menu->items.at(index);
+    }
 
     // The shown lines of the menu, separators as "-".
     static std::vector<std::string> shownMenu() {
         std::vector<std::string> lines;
-        for (const model::MenuItemNode* item : menuItems()) {
+        for (const model::MenuItemNode* item : statusItem().menu->items) {
             if (!item->isHidden) {
                 lines.push_back(item->isSeparator ? "-" : item->title);
             }
@@ -84,10 +59,16 @@ public:
         return texts;
     }
 
-    // How often a call was made since `from`, an index into the call log.
-    static long countCalls(const model::Call& call, std::size_t from = 0) {
-        const auto& log = calls();
-        return std::count(log.begin() + static_cast<long>(from), log.end(), call);
+    // The calls logged from index `from` on, each as "receiver selector argument...".
+    static std::vector<std::string> callsFrom(std::size_t from = 0) {
+        std::vector<std::string> lines;
+        for (auto call = calls().begin() + static_cast<long>(from); call != calls().end(); ++call) {
+            lines.push_back(call->receiver + ' ' + call->selector);
+            for (const std::string& argument : call->arguments) {
+                lines.back() += ' ' + argument;
+            }
+        }
+        return lines;
     }
 
     Program program;

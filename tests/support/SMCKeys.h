@@ -3,28 +3,20 @@
 #include "platform/simulated/SimulatedSMC.h"
 #include "samplers/FourCC.h"
 
-#include <cstdint>
 #include <cstring>
-#include <utility>
-#include <vector>
 
 namespace tarvo::simulated {
 
-// A key of the given type text holding these value bytes.
-inline SMCKey keyOf(const char* type, std::vector<std::uint8_t> bytes) {
-    SMCKey key;
-    key.dataType = smc::fourCC(type);
-    key.bytes = std::move(bytes);
-    return key;
-}
-
-// A key holding a temperature the way most sensors give it: a little-endian float.
-inline SMCKey floatKey(float celsius) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &celsius, sizeof bits);
-    return keyOf("flt ",
-                 {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-                  static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)});
+// The CPU sensors that answer, in the order of the SMC's keys, each a float as most sensors give
+// it (little-endian, like every host); the other keys are absent.
+inline void giveSensors(const std::vector<float>& celsius) {
+    const char* keys[] = {"Tp01", "Tp05", "Tp09", "Tp0D", "Te05", "Te0S", "Te09", "Te0H"};
+    smc().keys.clear();
+    for (std::size_t i = 0; i < celsius.size(); ++i) {
+        std::vector<std::uint8_t> bytes(sizeof(float));
+        std::memcpy(bytes.data(), &celsius[i], bytes.size());
+        smc().keys[smc::fourCC(keys[i])] = {.dataType = smc::fourCC("flt "), .bytes = bytes};
+    }
 }
 
 } // namespace tarvo::simulated

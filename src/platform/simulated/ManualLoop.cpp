@@ -67,10 +67,14 @@ bool ManualLoop::fireNextDue(double until) {
 void ManualLoop::advance(double seconds) {
     const double until = clock + seconds;
     while (fireNextDue(until)) {
-        runPostedTasks();
+        if (!isHoldingTasks) {
+            runPostedTasks();
+        }
     }
     clock = until;
-    runPostedTasks();
+    if (!isHoldingTasks) {
+        runPostedTasks();
+    }
 }
 
 namespace {

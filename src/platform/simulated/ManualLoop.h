@@ -29,8 +29,12 @@ public:
     void runPostedTasks();
 
     // Moves the clock forward, firing due timers in time order (the earlier-added one first on
-    // a tie) and running the posted tasks after each fire and at the end.
+    // a tie) and running the posted tasks after each fire and at the end, unless they are held.
     void advance(double seconds);
+
+    // While held, posted tasks wait in the queue as on a main thread busy elsewhere: advance()
+    // leaves them there, runPostedTasks() still runs them.
+    void holdPostedTasks(bool isHeld) { isHoldingTasks = isHeld; }
 
 private:
     struct Timer {
@@ -41,6 +45,7 @@ private:
     bool fireNextDue(double until);
 
     double clock = 0.0;
+    bool isHoldingTasks = false;
     TimerId nextId = 1;
     std::map<TimerId, Timer> timers;
     mutable std::mutex tasksMutex;

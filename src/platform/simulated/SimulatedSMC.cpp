@@ -82,6 +82,9 @@ SMCConnection openSMC() {
 }
 
 bool callSMC(SMCConnection conn, const SMCParamRecord& request, SMCParamRecord& reply) {
+    if (simulated::smc().observer) {
+        simulated::smc().observer("call"); // unlocked, so that it may act on the driver itself
+    }
     std::chrono::microseconds inFlight{};
     {
         const std::lock_guard lock(simulated::driverMutex);

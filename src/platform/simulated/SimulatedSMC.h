@@ -19,7 +19,7 @@ struct SMCKey {
     std::uint32_t dataType = 0;
     std::vector<std::uint8_t> bytes;
     // The size the key-information reply gives; the count of `bytes` when absent.
-    std::optional<std::uint32_t> reportedSize;
+    std::optional<std::uint32_t> reportedSize = std::nullopt;
     SMCFault infoFault = SMCFault::none;
     SMCFault bytesFault = SMCFault::none;
 };
@@ -37,7 +37,8 @@ struct SMCScript {
     int closes = 0;
     int misuses = 0; // calls and closes on a handle that was not open, or closed mid-call
     platform::SMCConnection openHandle = 0;
-    // Told "open" and "close" as they happen, so a test can place them among other events.
+    // Told "open", "call" and "close" as they happen, so a test can place them among other
+    // events or act in the middle of a pass.
     std::function<void(const char* what)> observer;
 };
 
