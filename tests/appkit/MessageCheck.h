@@ -6,22 +6,22 @@
 // logs the message.
 //
 // One table of the SDK's declarations (Sdk.cpp) makes the doubles: a class for each declared
-// class, a method for each declared method, typed as declared, whose body is the generic body of
-// that C signature. Setters and initialisers store what they are given as named properties,
-// getters answer them, and a few behaviours do what properties cannot. Each instance is a real
-// object of the runtime whose properties, retain count and name live in the world of the running
-// test; a released object stays known, deallocated, until the next reset. Main thread only.
+// class, a method for each declared method, typed as declared. Its body is the behaviour of its
+// selector (Behaviours.cpp), else the generic body of its C signature: setters keep their
+// argument as a named property, getters answer it. Each instance is a real object of the runtime
+// whose properties and retain count live in the world of the running test; a released object
+// stays known, deallocated, until the next reset. Main thread only.
 
 #include "platform/macos/Foundation.h"
 
+#include <any>
+#include <cctype>
 #include <cstring>
 #include <map>
-#include <memory>
-#include <objc/runtime.h>
+#include <sstream>
 #include <string>
-#include <string_view>
+#include <tuple>
 #include <typeindex>
-#include <variant>
 #include <vector>
 
 namespace tarvo::appkit {
@@ -30,19 +30,15 @@ namespace tarvo::appkit {
 // runtime's BOOL (unsigned char) stands for it.
 template <typename T>
 std::string encodingOf() {
-    if constexpr (std::is_pointer_v<T> && !std::is_same_v<T, id> && !std::is_same_v<T, SEL>) {
-        using Pointee = std::remove_pointer_t<T>;
-        return (std::is_const_v<Pointee> ? "r^" : "^") + encodingOf<std::remove_const_t<Pointee>>();
-    } else {
-        // clang-format off
-        static const std::map<std::type_index, std::string> codes{
-            {typeid(void), "v"}, {typeid(id), "@"}, {typeid(SEL), ":"}, {typeid(BOOL), "B"},
-            {typeid(long), "q"}, {typeid(unsigned long), "Q"}, {typeid(unsigned long long), "Q"},
-            {typeid(double), "d"}, {typeid(CGPoint), "{CGPoint=dd}"}, {typeid(CGSize), "{CGSize=dd}"},
-            {typeid(CGRect), "{CGRect={CGPoint=dd}{CGSize=dd}}"}};
-        // clang-format on
-        return codes.at(typeid(T));
-    }
+    // clang-format off
+    static const std::map<std::type_index, std::string> codes{
+        {typeid(void), "v"}, {typeid(id), "@"}, {typeid(SEL), ":"}, {typeid(BOOL), "B"},
+        {typeid(long), "q"}, {typeid(unsigned long), "Q"}, {typeid(unsigned long long), "Q"},
+        {typeid(double), "d"}, {typeid(const void*), "r^v"}, {typeid(const id*), "r^@"},
+        {typeid(CGPoint), "{CGPoint=dd}"}, {typeid(CGSize), "{CGSize=dd}"},
+        {typeid(CGRect), "{CGRect={CGPoint=dd}{CGSize=dd}}"}};
+    // clang-format on
+    return codes.at(typeid(T));
 }
 
 // "v@:d" for void (id, SEL, double): return type, receiver, selector, arguments.
@@ -53,52 +49,108 @@ std::string messageEncoding() {
 
 namespace doubles {
 
-// What a message is given and answers, and what setters and initialisers store: a selector by
-// its name, a struct by its fields.
-using Property =
-    std::variant<std::monostate, bool, double, id, std::string, std::vector<double>, const void*>;
-using Arguments = std::vector<Property>;
+// Named after its class ("NSStatusItem1"), or after the getter that made it. Permanent: classes,
+// constants and shared objects, never deallocated. Items: a menu's, a view's subviews, an array's.
+// Held: what it releases when it goes.
+struct Instance {
+    std::string name;
+    long retainCount = 1; // 0: deallocated
+    bool isPermanent = false;
+    std::map<std::string, std::any> properties = {};
+    std::vector<id> items = {}, held = {};
+};
+
+struct World {
+    std::map<id, Instance> objects;
+    std::map<std::string, int> counters;
+    std::vector<std::vector<id>> pools;
+    std::vector<std::pair<std::string, std::string>> messages; // selector, [receiver message]
+    bool statusItemsHaveButton = true, isTrackingMenu = false; // a menu open: its tracking mode
+    id statusItem = nil;                                       // the last item made
+};
+
+// The world of the running test; a new one (the doubles registered first, if need be) frees the
+// old one's objects.
+World& world();
+void resetWorld();
+
+// Unless `holds`, throws, so that the call in progress stops and the test fails, naming the
+// fault.
+void require(bool holds, const std::string& fault);
+
+Instance& instance(id object);             // throws for an object the doubles do not know
+id make(Class cls, std::string name = {}); // a new instance, owned by the caller
+id retain(id object);
+void release(id object);
+id autorelease(id object);
+void add(id object, id item); // kept
 
 template <typename T>
-Property propertyOf(const T& value) {
-    if constexpr (std::is_same_v<T, SEL>) {
-        return std::string(value == nullptr ? "nil" : sel_getName(value));
-    } else if constexpr (std::is_same_v<T, BOOL>) {
-        return value != NO;
-    } else if constexpr (std::is_arithmetic_v<T>) {
-        return static_cast<double>(value);
-    } else if constexpr (std::is_same_v<T, id>) {
-        return value;
-    } else if constexpr (std::is_pointer_v<T>) {
-        return static_cast<const void*>(value);
-    } else {
-        std::vector<double> fields(sizeof(T) / sizeof(double));
-        std::memcpy(fields.data(), &value, sizeof(T));
-        return fields;
-    }
+T property(id object, const std::string& key) {
+    const T* value = std::any_cast<T>(&instance(object).properties[key]);
+    return value == nullptr ? T{} : *value;
 }
 
-// As the message log shows it.
-std::string describe(const Property& property);
+// Keeps an object given, unless AppKit keeps it weakly.
+template <typename T>
+void store(id object, const std::string& key, const T& value) {
+    if constexpr (std::is_same_v<T, id>) {
+        if (value != nil && key != "delegate" && key != "target") {
+            instance(object).held.push_back(retain(value));
+        }
+    }
+    instance(object).properties[key] = value;
+}
+
+// A string by its quoted text, a class or another object by its name.
 std::string describeObject(id object);
 
-Property answerMessage(id self, SEL selector, const Arguments& arguments);
+// As the message log shows a value: a flag as YES or NO, a selector by its name, a struct as
+// "{0, 0, 46.5, 22}".
+template <typename T>
+std::string describe(const T& value) {
+    std::ostringstream text;
+    text.precision(15);
+    if constexpr (std::is_same_v<T, id>) {
+        text << describeObject(value);
+    } else if constexpr (std::is_same_v<T, SEL>) {
+        text << (value == nullptr ? "nil" : sel_getName(value));
+    } else if constexpr (std::is_same_v<T, BOOL>) {
+        text << (value ? "YES" : "NO");
+    } else if constexpr (std::is_pointer_v<T>) {
+        text << "<pointer>";
+    } else if constexpr (std::is_arithmetic_v<T>) {
+        text << value;
+    } else {
+        double fields[sizeof(T) / sizeof(double)];
+        std::memcpy(fields, &value, sizeof fields);
+        for (std::size_t i = 0; i < std::size(fields); ++i) {
+            text << (i == 0 ? "{" : ", ") << fields[i];
+        }
+        text << '}';
+    }
+    return text.str();
+}
 
-// The body of every declared method, for any C signature.
+// What a message answers as an object: a getter its property or, the first time, a new object of
+// the declared class that the receiver keeps (for good, when it is a class); another message a
+// new object.
+id objectAnswer(id self, const std::string& selector, bool hasArguments);
+
+// A setter keeps its argument as the property it names ("length" for setLength:).
 template <typename Result, typename... Arguments>
 Result genericBody(id self, SEL selector, Arguments... arguments) {
-    const Property answer = answerMessage(self, selector, {propertyOf(arguments)...});
-    if constexpr (std::is_class_v<Result>) {
-        Result fields{};
-        if (const auto* given = std::get_if<std::vector<double>>(&answer)) {
-            std::memcpy(&fields, given->data(), sizeof fields);
+    const std::string name = sel_getName(selector);
+    if constexpr (sizeof...(Arguments) == 1) {
+        if (name.starts_with("set")) {
+            const char first = static_cast<char>(std::tolower(name[3]));
+            store(self, first + name.substr(4, name.size() - 5), arguments...);
         }
-        return fields;
-    } else if constexpr (std::is_arithmetic_v<Result>) {
-        return static_cast<Result>(std::holds_alternative<double>(answer) ? std::get<double>(answer)
-                                                                          : 0.0);
+    }
+    if constexpr (std::is_same_v<Result, id>) { // an initialiser answers its receiver
+        return name.starts_with("init") ? self : objectAnswer(self, name, sizeof...(Arguments) > 0);
     } else if constexpr (!std::is_void_v<Result>) {
-        return std::holds_alternative<id>(answer) ? std::get<id>(answer) : nil;
+        return property<Result>(self, name);
     }
 }
 
@@ -109,41 +161,19 @@ template <typename Result, typename... Arguments>
 inline const IMP genericBodyOf = genericBodies()[messageEncoding<Result, Arguments...>()] =
     reinterpret_cast<IMP>(&genericBody<Result, Arguments...>);
 
-} // namespace doubles
+// What the generic bodies cannot do, by selector: each behaviour's C signature and body.
+const std::map<std::string, std::pair<std::string, IMP>>& behaviours();
 
-// Fails the running test, naming the selector, when the receiver is deallocated, when no method
-// answers `selector` from `lookupClass` (the receiver's class, or the superclass for a message
-// to super) or when the method was declared with another signature than `types`. Logs the
-// message.
-void checkMessage(id receiver, Class lookupClass, SEL selector, const std::string& types,
-                  const doubles::Arguments& arguments);
+// The SDK's declarations of what the binding uses (Sdk.cpp): a method's kind ('+' a class method,
+// '-' an instance method), return type, selector and argument types; a class's name, superclass
+// and methods. Classes come each after its superclass.
+using MethodDeclaration = std::tuple<char, std::string, std::string, std::vector<std::string>>;
+using ClassDeclaration = std::tuple<std::string, std::string, std::vector<MethodDeclaration>>;
 
-template <typename Result, typename... Arguments>
-void checkMessage(id receiver, Class lookupClass, SEL selector, const Arguments&... arguments) {
-    static_cast<void>(doubles::genericBodyOf<Result, Arguments...>);
-    checkMessage(receiver, lookupClass, selector, messageEncoding<Result, Arguments...>(),
-                 {doubles::propertyOf(arguments)...});
-}
+extern const std::vector<ClassDeclaration> declaredClasses;
+extern const std::vector<std::string> declaredElsewhere; // selectors of protocols and the program
 
-namespace doubles {
-
-// The SDK's declarations of what the binding uses, types spelt as the macOS 12 headers spell them:
-// classes (superclasses first) and their superclasses, methods with their owning class or
-// protocol ('+' a class method, '-' an instance method), exported symbols and values.
-struct MethodDeclaration {
-    std::string_view owner;
-    char kind;
-    std::string_view selector, returnType;
-    std::vector<std::string_view> argumentTypes;
-};
-
-extern const std::vector<std::pair<std::string_view, std::string_view>> declaredClasses;
-extern const std::vector<MethodDeclaration> declaredMethods;
-extern const std::map<std::string_view, std::string_view> declaredSymbols;
-extern const std::map<std::string_view, double> declaredValues;
-
-// The encoding of a type as a declaration spells it ("CGFloat" is "d"), and of a method's.
-std::string encodingOfType(std::string_view type);
+// The encoding of a declared method, with the class of each object type: "@\"NSMenuItem\"@:".
 std::string declaredEncoding(const MethodDeclaration& method);
 
 // Whether a call with the C signature `sent` reaches a method declared as `declared` correctly:
@@ -151,55 +181,19 @@ std::string declaredEncoding(const MethodDeclaration& method);
 // names. A block argument takes a plain pointer, the only way C++ passes one.
 bool sameSignature(const std::string& declared, const std::string& sent);
 
-// Permanent: classes, constants and shared objects, never deallocated. Items: a menu's, a view's
-// subviews, a collection's (a dictionary's keys and values in turn), a run loop's timers. Held:
-// what it releases when it goes.
-struct Instance {
-    std::string name;
-    long retainCount = 1;
-    bool isPermanent = false, isDeallocated = false;
-    std::map<std::string, Property> properties = {};
-    std::vector<id> items = {}, held = {};
-    std::shared_ptr<void> block = {}; // a timer's heap copy of its block
-};
-
-struct World {
-    std::map<id, Instance> objects;
-    std::map<std::string, int> counters;
-    std::vector<std::vector<id>> pools;
-    std::vector<std::pair<std::string, std::string>> messages; // selector, [receiver message]
-    std::vector<std::string> faults;
-    bool statusItemsHaveButton = true, isTrackingMenu = false; // a menu open: its tracking mode
-    id statusItem = nil, mainRunLoop = nil;                    // the last item made
-};
-
-// The world of the running test; a new one (the doubles registered first, if need be) frees the
-// old one's objects.
-World& world();
-void resetWorld();
-
-// Records the fault and throws, so that the call in progress stops.
-[[noreturn]] void fail(const std::string& fault);
-
-Class classNamed(const std::string& name);
-Instance& instance(id object); // fails for an object the doubles do not know
-// A new instance owned by the caller (+1), named after its class ("NSStatusItem1") or as told.
-id make(Class cls, std::string name = {});
-id retain(id object);
-void release(id object);
-id autorelease(id object);
-// Sets a property, keeping an object given unless AppKit keeps it weakly; adds an item, kept.
-void store(id object, const std::string& key, const Property& value);
-void add(id object, id item);
-
-template <typename T>
-T property(id object, const std::string& key, T otherwise = {}) {
-    const T* value = std::get_if<T>(&instance(object).properties[key]);
-    return value == nullptr ? otherwise : *value;
-}
-
-using Behaviour = Property (*)(id self, const Arguments& arguments);
-const std::map<std::string, Behaviour>& behaviours(); // by selector
+void checkMessage(id receiver, Class lookupClass, SEL selector, const std::string& types,
+                  const std::vector<std::string>& arguments);
 
 } // namespace doubles
+
+// Fails the running test, naming the selector, when the receiver is deallocated, when no method
+// answers `selector` from `lookupClass` (the receiver's class, or the superclass for a message
+// to super) or when the method was declared with another signature. Logs the message.
+template <typename Result, typename... Arguments>
+void checkMessage(id receiver, Class lookupClass, SEL selector, const Arguments&... arguments) {
+    static_cast<void>(doubles::genericBodyOf<Result, Arguments...>);
+    doubles::checkMessage(receiver, lookupClass, selector, messageEncoding<Result, Arguments...>(),
+                          {doubles::describe(arguments)...});
+}
+
 } // namespace tarvo::appkit

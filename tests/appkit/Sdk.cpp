@@ -1,145 +1,167 @@
 #include "appkit/MessageCheck.h"
+#include "platform/Application.h"
+#include "platform/StatusBar.h"
+#include "platform/Text.h"
 
 #include <regex>
 
 namespace tarvo::appkit::doubles {
 
+// What the binding uses, its types spelt as the macOS 12 SDK's headers spell them: each class
+// after its superclass, with its methods, a property as its accessor ("@property CGFloat length"
+// as -setLength:).
 // clang-format off
-const std::vector<std::pair<std::string_view, std::string_view>> declaredClasses{
-    {"NSObject", ""}, {"NSString", "NSObject"}, {"NSArray", "NSObject"},
-    {"NSDictionary", "NSObject"}, {"NSTimer", "NSObject"}, {"NSRunLoop", "NSObject"},
-    {"NSProcessInfo", "NSObject"}, {"NSResponder", "NSObject"}, {"NSApplication", "NSResponder"},
-    {"NSStatusBar", "NSObject"}, {"NSStatusItem", "NSObject"}, {"NSView", "NSResponder"},
-    {"NSControl", "NSView"}, {"NSButton", "NSControl"}, {"NSStatusBarButton", "NSButton"},
-    {"NSLayoutAnchor", "NSObject"}, {"NSLayoutXAxisAnchor", "NSLayoutAnchor"},
-    {"NSLayoutYAxisAnchor", "NSLayoutAnchor"}, {"NSLayoutConstraint", "NSObject"},
-    {"NSMenu", "NSObject"}, {"NSMenuItem", "NSObject"}, {"NSFont", "NSObject"},
-    {"NSColor", "NSObject"}, {"NSParagraphStyle", "NSObject"},
-    {"NSMutableParagraphStyle", "NSParagraphStyle"},
-};
-
-// Properties as their accessors: "@property CGFloat length" is -length and -setLength:.
-const std::vector<MethodDeclaration> declaredMethods{
+const std::vector<ClassDeclaration> declaredClasses{
     // objc/NSObject.h
-    {"NSObject", '+', "alloc", "instancetype", {}}, {"NSObject", '-', "init", "instancetype", {}},
-    {"NSObject", '-', "retain", "instancetype", {}}, {"NSObject", '-', "release", "oneway void", {}},
-    // AppKit/NSApplication.h
-    {"NSApplication", '+', "sharedApplication", "__kindof NSApplication *", {}},
-    {"NSApplication", '-', "setDelegate:", "void", {"id<NSApplicationDelegate>"}},
-    {"NSApplication", '-', "run", "void", {}},
-    {"NSApplication", '-', "setActivationPolicy:", "BOOL", {"NSApplicationActivationPolicy"}},
-    {"NSApplication", '-', "terminate:", "void", {"nullable id"}},
-    {"NSApplicationDelegate", '-', "applicationDidFinishLaunching:", "void", {"NSNotification *"}},
+    {"NSObject", "", {{'+', "instancetype", "alloc", {}}, {'-', "instancetype", "init", {}},
+        {'-', "instancetype", "retain", {}}, {'-', "oneway void", "release", {}}}},
+    // AppKit/NSResponder.h, NSApplication.h
+    {"NSResponder", "NSObject", {}},
+    {"NSApplication", "NSResponder", {{'+', "__kindof NSApplication *", "sharedApplication", {}},
+        {'-', "void", "setDelegate:", {"id<NSApplicationDelegate>"}}, {'-', "void", "run", {}},
+        {'-', "BOOL", "setActivationPolicy:", {"NSApplicationActivationPolicy"}},
+        {'-', "void", "terminate:", {"nullable id"}}}},
     // Foundation/NSProcessInfo.h
-    {"NSProcessInfo", '+', "processInfo", "NSProcessInfo *", {}},
-    {"NSProcessInfo", '-', "beginActivityWithOptions:reason:", "id <NSObject>", {"NSActivityOptions", "NSString *"}},
-    // AppKit/NSStatusBar.h, NSStatusItem.h, NSButton.h
-    {"NSStatusBar", '+', "systemStatusBar", "NSStatusBar *", {}},
-    {"NSStatusBar", '-', "statusItemWithLength:", "NSStatusItem*", {"CGFloat"}},
-    {"NSStatusItem", '-', "button", "NSStatusBarButton *", {}},
-    {"NSStatusItem", '-', "setLength:", "void", {"CGFloat"}},
-    {"NSStatusItem", '-', "setMenu:", "void", {"NSMenu *"}},
-    {"NSButton", '-', "setTitle:", "void", {"NSString *"}},
-    {"NSButton", '-', "setImage:", "void", {"NSImage *"}},
-    // AppKit/NSView.h, NSLayoutConstraint.h, NSLayoutAnchor.h
-    {"NSView", '-', "initWithFrame:", "instancetype", {"NSRect"}},
-    {"NSView", '-', "initWithCoder:", "nullable instancetype", {"NSCoder *"}},
-    {"NSView", '-', "addSubview:", "void", {"NSView *"}},
-    {"NSView", '-', "bounds", "NSRect", {}},
-    {"NSView", '-', "setNeedsDisplay:", "void", {"BOOL"}},
-    {"NSView", '-', "drawRect:", "void", {"NSRect"}},
-    {"NSView", '-', "hitTest:", "nullable NSView *", {"NSPoint"}},
-    {"NSView", '-', "intrinsicContentSize", "NSSize", {}},
-    {"NSView", '-', "setTranslatesAutoresizingMaskIntoConstraints:", "void", {"BOOL"}},
-    {"NSView", '-', "leadingAnchor", "NSLayoutXAxisAnchor *", {}}, {"NSView", '-', "trailingAnchor", "NSLayoutXAxisAnchor *", {}},
-    {"NSView", '-', "topAnchor", "NSLayoutYAxisAnchor *", {}}, {"NSView", '-', "bottomAnchor", "NSLayoutYAxisAnchor *", {}},
-    {"NSLayoutAnchor", '-', "constraintEqualToAnchor:", "NSLayoutConstraint *", {"NSLayoutAnchor<AnchorType> *"}},
-    {"NSLayoutConstraint", '+', "activateConstraints:", "void", {"NSArray<NSLayoutConstraint *> *"}},
+    {"NSProcessInfo", "NSObject", {{'+', "NSProcessInfo *", "processInfo", {}},
+        {'-', "id <NSObject>", "beginActivityWithOptions:reason:",
+         {"NSActivityOptions", "NSString *"}}}},
+    // AppKit/NSStatusBar.h, NSStatusItem.h
+    {"NSStatusBar", "NSObject", {{'+', "NSStatusBar *", "systemStatusBar", {}},
+        {'-', "NSStatusItem*", "statusItemWithLength:", {"CGFloat"}}}},
+    {"NSStatusItem", "NSObject", {{'-', "NSStatusBarButton *", "button", {}},
+        {'-', "void", "setLength:", {"CGFloat"}}, {'-', "void", "setMenu:", {"NSMenu *"}}}},
+    // AppKit/NSView.h, NSControl.h, NSButton.h, NSStatusBarButton.h
+    {"NSView", "NSResponder", {{'-', "instancetype", "initWithFrame:", {"NSRect"}},
+        {'-', "nullable instancetype", "initWithCoder:", {"NSCoder *"}},
+        {'-', "NSRect", "bounds", {}}, {'-', "void", "addSubview:", {"NSView *"}},
+        {'-', "void", "setNeedsDisplay:", {"BOOL"}}, {'-', "void", "drawRect:", {"NSRect"}},
+        {'-', "nullable NSView *", "hitTest:", {"NSPoint"}},
+        {'-', "NSSize", "intrinsicContentSize", {}},
+        {'-', "void", "setTranslatesAutoresizingMaskIntoConstraints:", {"BOOL"}},
+        {'-', "NSLayoutXAxisAnchor *", "leadingAnchor", {}},
+        {'-', "NSLayoutXAxisAnchor *", "trailingAnchor", {}},
+        {'-', "NSLayoutYAxisAnchor *", "topAnchor", {}},
+        {'-', "NSLayoutYAxisAnchor *", "bottomAnchor", {}}}},
+    {"NSControl", "NSView", {}},
+    {"NSButton", "NSControl", {{'-', "void", "setTitle:", {"NSString *"}},
+        {'-', "void", "setImage:", {"NSImage *"}}}},
+    {"NSStatusBarButton", "NSButton", {}},
+    // AppKit/NSLayoutAnchor.h, NSLayoutConstraint.h
+    {"NSLayoutAnchor", "NSObject", {{'-', "NSLayoutConstraint *", "constraintEqualToAnchor:",
+        {"NSLayoutAnchor<AnchorType> *"}}}},
+    {"NSLayoutXAxisAnchor", "NSLayoutAnchor", {}}, {"NSLayoutYAxisAnchor", "NSLayoutAnchor", {}},
+    {"NSLayoutConstraint", "NSObject", {{'+', "void", "activateConstraints:",
+        {"NSArray<NSLayoutConstraint *> *"}}}},
     // AppKit/NSMenu.h, NSMenuItem.h
-    {"NSMenu", '-', "addItem:", "void", {"NSMenuItem *"}},
-    {"NSMenuItem", '-', "initWithTitle:action:keyEquivalent:", "instancetype", {"NSString *", "nullable SEL", "NSString *"}},
-    {"NSMenuItem", '+', "separatorItem", "NSMenuItem *", {}},
-    {"NSMenuItem", '-', "setTitle:", "void", {"NSString *"}},
-    {"NSMenuItem", '-', "setEnabled:", "void", {"BOOL"}},
-    {"NSMenuItem", '-', "setHidden:", "void", {"BOOL"}},
-    {"NSMenuItem", '-', "setTarget:", "void", {"id"}},
+    {"NSMenu", "NSObject", {{'-', "void", "addItem:", {"NSMenuItem *"}}}},
+    {"NSMenuItem", "NSObject", {{'-', "instancetype", "initWithTitle:action:keyEquivalent:",
+        {"NSString *", "nullable SEL", "NSString *"}},
+        {'+', "NSMenuItem *", "separatorItem", {}}, {'-', "void", "setTitle:", {"NSString *"}},
+        {'-', "void", "setEnabled:", {"BOOL"}}, {'-', "void", "setHidden:", {"BOOL"}},
+        {'-', "void", "setTarget:", {"id"}}}},
     // Foundation/NSTimer.h, NSRunLoop.h
-    {"NSTimer", '+', "scheduledTimerWithTimeInterval:repeats:block:", "NSTimer *", {"NSTimeInterval", "BOOL", "void (^)(NSTimer *timer)"}},
-    {"NSTimer", '-', "invalidate", "void", {}},
-    {"NSRunLoop", '+', "mainRunLoop", "NSRunLoop *", {}},
-    {"NSRunLoop", '-', "addTimer:forMode:", "void", {"NSTimer *", "NSRunLoopMode"}},
+    {"NSTimer", "NSObject", {{'+', "NSTimer *", "scheduledTimerWithTimeInterval:repeats:block:",
+        {"NSTimeInterval", "BOOL", "void (^)(NSTimer *timer)"}},
+        {'-', "void", "invalidate", {}}}},
+    {"NSRunLoop", "NSObject", {{'+', "NSRunLoop *", "mainRunLoop", {}},
+        {'-', "void", "addTimer:forMode:", {"NSTimer *", "NSRunLoopMode"}}}},
     // AppKit/NSFont.h, NSColor.h, NSParagraphStyle.h
-    {"NSFont", '+', "monospacedDigitSystemFontOfSize:weight:", "NSFont *", {"CGFloat", "NSFontWeight"}},
-    {"NSFont", '-', "ascender", "CGFloat", {}}, {"NSFont", '-', "descender", "CGFloat", {}}, {"NSFont", '-', "leading", "CGFloat", {}},
-    {"NSColor", '+', "labelColor", "NSColor *", {}},
-    {"NSMutableParagraphStyle", '-', "setAlignment:", "void", {"NSTextAlignment"}},
-    {"NSMutableParagraphStyle", '-', "setLineBreakMode:", "void", {"NSLineBreakMode"}},
+    {"NSFont", "NSObject", {{'+', "NSFont *", "monospacedDigitSystemFontOfSize:weight:",
+        {"CGFloat", "NSFontWeight"}},
+        {'-', "CGFloat", "ascender", {}}, {'-', "CGFloat", "descender", {}},
+        {'-', "CGFloat", "leading", {}}}},
+    {"NSColor", "NSObject", {{'+', "NSColor *", "labelColor", {}}}},
+    {"NSParagraphStyle", "NSObject", {}},
+    {"NSMutableParagraphStyle", "NSParagraphStyle", {
+        {'-', "void", "setAlignment:", {"NSTextAlignment"}},
+        {'-', "void", "setLineBreakMode:", {"NSLineBreakMode"}}}},
     // Foundation/NSArray.h, NSDictionary.h, NSString.h; AppKit/NSStringDrawing.h
-    {"NSArray", '+', "arrayWithObjects:count:", "instancetype", {"const ObjectType _Nonnull [_Nonnull]", "NSUInteger"}},
-    {"NSDictionary", '+', "dictionaryWithObjects:forKeys:count:", "instancetype", {"const ObjectType _Nonnull [_Nullable]", "const KeyType <NSCopying> _Nonnull [_Nullable]", "NSUInteger"}},
-    {"NSString", '-', "initWithBytes:length:encoding:", "nullable instancetype", {"const void *", "NSUInteger", "NSStringEncoding"}},
-    {"NSString", '-', "sizeWithAttributes:", "NSSize", {"nullable NSDictionary<NSAttributedStringKey, id> *"}},
-    {"NSString", '-', "drawInRect:withAttributes:", "void", {"NSRect", "nullable NSDictionary<NSAttributedStringKey, id> *"}},
-    // The program's own menu actions, which take no sender.
-    {"TarvoAppDelegate", '-', "refreshNow", "void", {}}, {"TarvoAppDelegate", '-', "quit", "void", {}},
+    {"NSArray", "NSObject", {{'+', "instancetype", "arrayWithObjects:count:",
+        {"const ObjectType _Nonnull [_Nonnull]", "NSUInteger"}}}},
+    {"NSDictionary", "NSObject", {{'+', "instancetype", "dictionaryWithObjects:forKeys:count:",
+        {"const ObjectType _Nonnull [_Nullable]", "const KeyType <NSCopying> _Nonnull [_Nullable]",
+         "NSUInteger"}}}},
+    {"NSString", "NSObject", {{'-', "nullable instancetype", "initWithBytes:length:encoding:",
+        {"const void *", "NSUInteger", "NSStringEncoding"}},
+        {'-', "NSSize", "sizeWithAttributes:",
+         {"nullable NSDictionary<NSAttributedStringKey, id> *"}},
+        {'-', "void", "drawInRect:withAttributes:",
+         {"NSRect", "nullable NSDictionary<NSAttributedStringKey, id> *"}}}},
 };
 
-const std::map<std::string_view, std::string_view> declaredSymbols{
-    {"NSRunLoopCommonModes", "NSRunLoopMode const"},               // Foundation/NSRunLoop.h
-    {"NSFontAttributeName", "NSAttributedStringKey"},              // AppKit/NSAttributedString.h
-    {"NSForegroundColorAttributeName", "NSAttributedStringKey"},
-    {"NSParagraphStyleAttributeName", "NSAttributedStringKey"},
-    {"NSFontWeightMedium", "const NSFontWeight"},                  // AppKit/NSFontDescriptor.h
-    {"_NSConcreteStackBlock", "void * [32]"},                      // Block.h
-    {"objc_autoreleasePoolPush", "void *(void)"},                  // libobjc.A.tbd, no header
-    {"objc_autoreleasePoolPop", "void (void *)"},
-};
+// Declared, not made: NSApplicationDelegate's -applicationDidFinishLaunching:, and the program's
+// own menu actions -refreshNow and -quit (which take no sender), whose class the binding makes.
+const std::vector<std::string> declaredElsewhere{"applicationDidFinishLaunching:", "refreshNow",
+                                                 "quit"};
 
-const std::map<std::string_view, double> declaredValues{
-    {"NSVariableStatusItemLength", -1.0},                          // AppKit/NSStatusBar.h
-    {"NSApplicationActivationPolicyAccessory", 1},                 // AppKit/NSRunningApplication.h
-    {"NSLineBreakByClipping", 2},                                  // AppKit/NSParagraphStyle.h
-    {"NSTextAlignmentLeft", 0},                                    // AppKit/NSText.h
-    {"NSUTF8StringEncoding", 4},                                   // Foundation/NSString.h
-    {"NSActivityUserInitiatedAllowingIdleSystemSleep", 0x00EFFFFF}, // Foundation/NSProcessInfo.h
-};
+namespace {
 
 // For arm64 macOS: BOOL is bool there, NSInteger long, CGFloat double, and NSRect, NSPoint and
-// NSSize are the CoreGraphics structs.
-std::string encodingOfType(std::string_view type) {
-    static const std::map<std::string_view, std::string_view> encodings{
-        {"void", "v"}, {"oneway void", "Vv"}, {"instancetype", "@"}, {"id", "@"}, {"SEL", ":"},
-        {"BOOL", "B"}, {"CGFloat", "d"}, {"NSTimeInterval", "d"}, {"NSFontWeight", "d"},
-        {"NSInteger", "q"}, {"NSApplicationActivationPolicy", "q"}, {"NSTextAlignment", "q"},
-        {"NSUInteger", "Q"}, {"NSActivityOptions", "Q"}, {"NSLineBreakMode", "Q"},
-        {"NSStringEncoding", "Q"}, {"NSRunLoopMode", "@"}, {"NSAttributedStringKey", "@"},
-        {"NSPoint", "{CGPoint=dd}"}, {"NSSize", "{CGSize=dd}"},
+// NSSize are the CoreGraphics structs. Nullability changes no type.
+std::string encodingOfType(std::string type) {
+    static const std::map<std::string, std::string> encodings{
+        {"void", "v"}, {"oneway void", "Vv"}, {"instancetype", "@"}, {"SEL", ":"}, {"BOOL", "B"},
+        {"CGFloat", "d"}, {"NSTimeInterval", "d"}, {"NSFontWeight", "d"}, {"NSInteger", "q"},
+        {"NSApplicationActivationPolicy", "q"}, {"NSTextAlignment", "q"}, {"NSUInteger", "Q"},
+        {"NSActivityOptions", "Q"}, {"NSLineBreakMode", "Q"}, {"NSStringEncoding", "Q"},
+        {"NSRunLoopMode", "@"}, {"NSPoint", "{CGPoint=dd}"}, {"NSSize", "{CGSize=dd}"},
         {"NSRect", "{CGRect={CGPoint=dd}{CGSize=dd}}"}, {"const void *", "r^v"},
-        {"void (^)(NSTimer *timer)", "@?"},
-    };
+        {"void (^)(NSTimer *timer)", "@?"}};
     // clang-format on
-    if (type.starts_with("nullable ")) {
-        type.remove_prefix(9); // nullability changes no type
+    type = std::regex_replace(type, std::regex("^nullable "), "");
+    if (encodings.contains(type)) {
+        return encodings.at(type);
     }
-    if (const auto found = encodings.find(type); found != encodings.end()) {
-        return std::string(found->second);
+    std::smatch object;
+    if (std::regex_search(type, object, std::regex(R"(^(?:__kindof )?(\w+)(?:<.*>)? *\*$)"))) {
+        return "@\"" + object[1].str() + '"'; // "NSMenuItem *" as @"NSMenuItem"
     }
     if (type.starts_with("const ") && type.ends_with("]")) {
         return "r^@"; // a C array of objects
     }
-    if (type.ends_with("*") || type.starts_with("id")) {
-        return "@";
-    }
-    fail("no encoding for the declared type " + std::string(type));
+    return type.starts_with("id") ? "@" : "?";
 }
 
+} // namespace
+
 std::string declaredEncoding(const MethodDeclaration& method) {
-    std::string types = encodingOfType(method.returnType) + "@:";
-    for (std::string_view argument : method.argumentTypes) {
-        types += encodingOfType(argument);
+    const auto& [kind, returnType, selector, argumentTypes] = method;
+    std::string types = encodingOfType(returnType) + "@:";
+    for (const std::string& type : argumentTypes) {
+        types += encodingOfType(type);
     }
     return types;
 }
+
+// The SDK's values and the types of its exported symbols, as the binding has them: a build
+// with another fails here.
+// AppKit/NSStatusBar.h: NSVariableStatusItemLength
+static_assert(platform::variableStatusItemLength == -1.0);
+// AppKit/NSRunningApplication.h: NSApplicationActivationPolicyAccessory
+static_assert(static_cast<int>(platform::ActivationPolicy::accessory) == 1);
+// AppKit/NSParagraphStyle.h: NSLineBreakByClipping
+static_assert(static_cast<int>(platform::LineBreakMode::clipping) == 2);
+// AppKit/NSText.h: NSTextAlignmentLeft
+static_assert(static_cast<int>(platform::TextAlignment::left) == 0);
+// Foundation/NSString.h: NSUTF8StringEncoding
+static_assert(utf8StringEncoding == 4);
+// Foundation/NSProcessInfo.h: NSActivityUserInitiatedAllowingIdleSystemSleep
+static_assert(static_cast<std::uint64_t>(
+                  platform::ActivityOptions::userInitiatedAllowingIdleSystemSleep) == 0x00EFFFFF);
+// Foundation/NSRunLoop.h: NSRunLoopMode const NSRunLoopCommonModes
+static_assert(std::is_same_v<decltype(NSRunLoopCommonModes), id const>);
+// AppKit/NSAttributedString.h: NSAttributedStringKey NSFontAttributeName, ...
+static_assert(std::is_same_v<decltype(NSFontAttributeName), id>);
+static_assert(std::is_same_v<decltype(NSForegroundColorAttributeName), id>);
+static_assert(std::is_same_v<decltype(NSParagraphStyleAttributeName), id>);
+// AppKit/NSFontDescriptor.h: const NSFontWeight NSFontWeightMedium
+static_assert(std::is_same_v<decltype(NSFontWeightMedium), const double>);
+// Block.h: void * _NSConcreteStackBlock[32]
+static_assert(std::is_same_v<decltype(_NSConcreteStackBlock), void* [32]>);
+// libobjc.A.tbd, no header: void *objc_autoreleasePoolPush(void), void objc_autoreleasePoolPop(void
+// *)
+static_assert(std::is_same_v<decltype(objc_autoreleasePoolPush), void*()>);
+static_assert(std::is_same_v<decltype(objc_autoreleasePoolPop), void(void*)>);
 
 // Offsets, class names and qualifiers dropped, a block as the pointer that C++ passes. The
 // qualifiers (rnNoORV) are no type codes; the same letters in struct names go on both sides.
