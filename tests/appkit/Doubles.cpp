@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <stdexcept>
 #include <utility>
@@ -13,7 +14,12 @@ namespace tarvo::appkit::doubles {
 namespace {
 
 std::unique_ptr<World> current;
-std::vector<id> made; // every instance, freed at the next reset
+// Every instance, freed at the next reset and when the tests end.
+struct Instances {
+    std::vector<id> all;
+    ~Instances() { std::for_each(all.begin(), all.end(), object_dispose); }
+};
+std::optional<Instances> made;
 
 // A class for each declared class and, for each of its declared methods, a method typed as
 // declared: the behaviour of its selector, else the generic body of its signature, else none (no
@@ -58,8 +64,7 @@ World& world() {
 // Classes and constants are permanent: not the program's to release.
 void resetWorld() {
     [[maybe_unused]] static const bool registered = registerDoubles();
-    std::for_each(made.begin(), made.end(), object_dispose);
-    made.clear();
+    made.emplace();
     current = std::make_unique<World>();
     for (const auto& [name, superclass, methods] : declaredClasses) {
         current->objects[reinterpret_cast<id>(objc_getClass(name.c_str()))] = {name, 1, true};
@@ -86,12 +91,12 @@ Instance& instance(id object) {
 }
 
 id make(Class cls, std::string name) {
-    made.push_back(class_createInstance(cls, 0));
+    const id object = made->all.emplace_back(class_createInstance(cls, 0));
     if (name.empty()) { // "NSStatusItem1" for the first NSStatusItem
         name = class_getName(cls) + std::to_string(++world().counters[class_getName(cls)]);
     }
-    world().objects[made.back()] = {std::move(name)};
-    return made.back();
+    world().objects[object] = {std::move(name)};
+    return object;
 }
 
 id retain(id object) {
