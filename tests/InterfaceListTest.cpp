@@ -19,37 +19,33 @@ struct Entry {
     unsigned flags;
     int family;
     std::uint16_t index;
-    std::uint32_t received;
-    std::uint32_t sent;
-    bool hasData = true;
-    bool hasAddress = true;
+    std::uint32_t received, sent;
+    bool hasData = true, hasAddress = true;
 };
 
 // "index name:received/sent " for each counted interface of a getifaddrs-shaped list of these
 // entries, their addresses and statistics laid out as on darwin.
 std::string counted(const std::vector<Entry>& entries) {
-    struct Node {
-        sockaddr address{};
-        std::array<unsigned char, 96> data{};
-        ifaddrs node{};
-    };
-    std::vector<Node> nodes(entries.size());
+    std::vector<sockaddr> addresses(entries.size());
+    std::vector<std::array<unsigned char, 96>> data(entries.size());
+    std::vector<ifaddrs> nodes(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& entry = entries[i];
-        Node& node = nodes[i];
-        node.address.sa_family = static_cast<sa_family_t>(entry.family);
-        std::memcpy(reinterpret_cast<unsigned char*>(&node.address) + darwinLinkLayout.indexOffset,
+        addresses[i].sa_family = static_cast<sa_family_t>(entry.family);
+        std::memcpy(reinterpret_cast<unsigned char*>(&addresses[i]) + darwinLinkLayout.indexOffset,
                     &entry.index, sizeof entry.index);
-        std::memcpy(&node.data[darwinLinkLayout.receivedOffset], &entry.received, 4);
-        std::memcpy(&node.data[darwinLinkLayout.sentOffset], &entry.sent, 4);
-        node.node.ifa_next = i + 1 < nodes.size() ? &nodes[i + 1].node : nullptr;
-        node.node.ifa_name = const_cast<char*>(entry.name);
-        node.node.ifa_flags = entry.flags;
-        node.node.ifa_addr = entry.hasAddress ? &node.address : nullptr;
-        node.node.ifa_data = entry.hasData ? node.data.data() : nullptr;
+        std::memcpy(&data[i][darwinLinkLayout.receivedOffset], &entry.received, 4);
+        std::memcpy(&data[i][darwinLinkLayout.sentOffset], &entry.sent, 4);
+        nodes[i] = {i + 1 < nodes.size() ? &nodes[i + 1] : nullptr,
+                    const_cast<char*>(entry.name),
+                    entry.flags,
+                    entry.hasAddress ? &addresses[i] : nullptr,
+                    nullptr,
+                    {nullptr},
+                    entry.hasData ? data[i].data() : nullptr};
     }
     std::vector<InterfaceCounters> reading(1); // replaced, not added to
-    readInterfaceList(&nodes.front().node, darwinLinkLayout, reading);
+    readInterfaceList(nodes.data(), darwinLinkLayout, reading);
     std::string shown;
     for (const InterfaceCounters& c : reading) {
         shown += std::to_string(c.index) + " " + c.name.data() + ":" + std::to_string(c.received) +

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 // The cell each text is drawn in shows in the terminal front end's tests.
 
@@ -48,21 +49,19 @@ TEST_F(StatusViewTest, RowsAreCentredInTheViewHeightAndScaleGrowsFontPadAndGap) 
     EXPECT_EQ(view.intrinsicContentSize().height, 22.0);
     // Pads and gap doubled around columns as wide as "--°C" and "↑0B".
     EXPECT_EQ(view.intrinsicContentSize().width, 8.0 + 20.0 + 14.0 + 15.0 + 8.0);
-    struct Rows {
-        double h, row, margin;
-    };
-    for (const Rows& expected :
+    using Rows = std::tuple<double, double, double>; // view height, row height, bottom margin
+    for (const auto& [h, row, margin] :
          {Rows{26, 12, 1}, Rows{24, 12, 0}, Rows{40, 12, 8}, Rows{23, 11, 0.5}, Rows{22, 11, 0},
           Rows{3, 1, 0.5}, Rows{1, 0, 0.5}}) {
-        simulated::setFrame(view.view(), {0.0, 0.0, 80.0, expected.h});
+        simulated::setFrame(view.view(), {0.0, 0.0, 80.0, h});
         const auto drawn = simulated::displayPass();
         ASSERT_EQ(drawn.size(), 4u);
         EXPECT_EQ(drawn[0].attributes.font().pointSize(), 18.0);
         EXPECT_EQ(drawn[2].rect.x, 8.0 + 20.0 + 14.0);
         for (const std::size_t upper : {0u, 2u}) {
-            EXPECT_EQ(drawn[upper].rect.y, expected.margin + expected.row) << expected.h;
-            EXPECT_EQ(drawn[upper + 1].rect.y, expected.margin) << expected.h;
-            EXPECT_EQ(drawn[upper].rect.height, expected.row) << expected.h;
+            EXPECT_EQ(drawn[upper].rect.y, margin + row) << h;
+            EXPECT_EQ(drawn[upper + 1].rect.y, margin) << h;
+            EXPECT_EQ(drawn[upper].rect.height, row) << h;
         }
     }
     for (const double h : {0.0, -4.0, std::numeric_limits<double>::quiet_NaN()}) {

@@ -60,20 +60,15 @@ struct LinkExtras {
     bool withStatistics = true;
 };
 
-Bytes text(std::string_view characters) {
-    Bytes bytes(characters.begin(), characters.end());
-    bytes.push_back(0);
-    return bytes;
+Bytes text(std::string_view characters) { // with its terminating zero
+    return Bytes(characters.data(), characters.data() + characters.size() + 1);
 }
 
 Bytes link(int index, std::string_view name, unsigned flags, std::uint64_t received,
            std::uint64_t sent, LinkExtras extras = {}) {
-    ifinfomsg info{};
-    info.ifi_index = index;
-    info.ifi_flags = flags;
     return message(
         RTM_NEWLINK,
-        join({bytesOf(info), attribute(IFLA_IFNAME, text(name)),
+        join({bytesOf(ifinfomsg{0, 0, 0, index, flags, 0}), attribute(IFLA_IFNAME, text(name)),
               extras.withStatistics ? attribute(IFLA_STATS64, counters(received, sent)) : Bytes{},
               extras.hasLowerLinkElsewhere ? attribute(IFLA_LINK_NETNSID, bytesOf(0)) : Bytes{},
               extras.kind ? attribute(IFLA_LINKINFO, attribute(IFLA_INFO_KIND, text(extras.kind)))
@@ -83,10 +78,9 @@ Bytes link(int index, std::string_view name, unsigned flags, std::uint64_t recei
 
 Bytes statistics(std::uint32_t index, std::uint64_t received, std::uint64_t sent,
                  std::uint32_t seq = sequence) {
-    if_stats_msg header{};
-    header.ifindex = index;
     return message(RTM_NEWSTATS,
-                   join({bytesOf(header), attribute(IFLA_STATS_LINK_64, counters(received, sent))}),
+                   join({bytesOf(if_stats_msg{0, 0, 0, index, 0}),
+                         attribute(IFLA_STATS_LINK_64, counters(received, sent))}),
                    seq);
 }
 
