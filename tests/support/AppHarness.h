@@ -18,9 +18,7 @@ using Texts = std::vector<std::string>;
 class AppHarness {
 public:
     AppHarness() {
-        resetToolkit();
-        resetSystem();
-        resetSMC();
+        resetToolkit(), resetSystem(), resetSMC();
         system().observer = logAs("kernel");
         smc().observer = logAs("AppleSMC");
     }
@@ -29,10 +27,7 @@ public:
         return [receiver](const char* what) { toolkit().calls.push_back({receiver, what, {}}); };
     }
 
-    void launch() {
-        start(program);
-        program.app->run();
-    }
+    void launch() { start(program), program.app->run(); }
 
     static const model::MenuItemNode& menuItem(std::size_t index) {
         return *toolkit().statusItems.front().menu->items.at(index);
