@@ -24,7 +24,6 @@
 namespace tarvo::terminal {
 
 using namespace platform;
-using Lines = std::vector<std::string>;
 
 // A status item showing a status view, and its menu: a disabled header, a separator, a hidden item,
 // "Refresh Now" disabled, both with that action, and "Quit Tarvo".
@@ -60,15 +59,6 @@ struct Readout {
     MenuItem quit{"Quit Tarvo", "quit", "q"};
 };
 
-// A full-screen frame of these lines as the terminal passes it on, each \n made \r\n.
-std::string frameOf(const Lines& lines) {
-    std::string frame = "\x1b[H";
-    for (const std::string& line : lines) {
-        frame += (&line == &lines.front() ? "" : "\x1b[K\r\r\n") + line;
-    }
-    return frame + "\x1b[K\x1b[J";
-}
-
 // The child: the readout; "Quit Tarvo" terminates, "Refresh Now" must never act.
 [[noreturn]] void runReadout() {
     model::resetToolkit();
@@ -83,9 +73,6 @@ std::string frameOf(const Lines& lines) {
     app.run();
     _exit(0);
 }
-
-constexpr std::string_view enterScreen = "\x1b[?1049h\x1b[?25l";
-constexpr std::string_view leaveScreen = "\x1b[?25h\x1b[?1049l";
 
 struct Ending {
     const char* name;
@@ -203,17 +190,19 @@ TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
         EXPECT_EQ(outcome(), ending.outcome);
         return;
     }
+    // The alternate screen without a cursor, then the frame from the top left, each row cleared to
+    // its end, each \n made \r\n by the terminal, and the rest of the screen cleared.
     const std::string frame =
-        std::string(enterScreen) +
-        frameOf({" --%   ↑0B", " --°C  ↓0B", "", "\x1b[2m Tarvo 菜单栏\x1b[22m", "──────────────",
-                 "\x1b[2m Refresh Now  \x1b[22m"});
+        "\x1b[?1049h\x1b[?25l\x1b[H --%   ↑0B\x1b[K\r\r\n --°C  ↓0B\x1b[K\r\r\n"
+        "\x1b[K\r\r\n\x1b[2m Tarvo 菜单栏\x1b[22m\x1b[K\r\r\n──────────────"
+        "\x1b[K\r\r\n\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
     ASSERT_EQ(readUntil(frame), "");
     EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
 
     act("rs", 0); // a disabled and a hidden item's keys: nothing to act on, nothing to redraw
     act(ending.keys, ending.signal);
     EXPECT_EQ(outcome(), ending.outcome);
-    EXPECT_EQ(readUntil(leaveScreen), "");
+    EXPECT_EQ(readUntil("\x1b[?25h\x1b[?1049l"), ""); // the cursor and the screen back
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
     if (std::string_view(ending.outcome).starts_with("stopped")) {
         act(nullptr, SIGCONT); // fg
