@@ -2,7 +2,6 @@
 #include "platform/ProcessorTicks.h"
 #include "samplers/CPUUsage.h"
 
-#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -32,15 +31,12 @@ TEST(ProcStat, SumsTheProcessorLinesOrRefusesTheReading) {
 TEST(LinuxCounters, ThisMachineShowsACoreKeptBusy) {
     CPUUsage usage;
     ASSERT_GE(usage.sample(), 0.0);
-    std::atomic<bool> isDone = false;
-    std::thread busy([&] {
-        while (!isDone) {
+    const std::jthread busy([](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
         }
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const double load = usage.sample();
-    isDone = true;
-    busy.join();
     EXPECT_GT(load, 0.0);
     EXPECT_LE(load, 100.0);
 }
