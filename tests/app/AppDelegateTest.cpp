@@ -36,9 +36,8 @@ TEST_F(App, TicksAndRefreshNowWriteLoadAndRatesToViewAndMenu) {
         return shown;
     };
     const auto setLength = [](std::size_t from, const char* length) {
-        const Texts made = AppHarness::callsFrom(from);
-        return std::count(made.begin(), made.end(),
-                          "statusItem1 setLength: " + std::string(length));
+        return std::count(calls().begin() + static_cast<long>(from), calls().end(),
+                          Call{"statusItem1", "setLength:", {length}});
     };
     harness.launch();
     nextInterval(0, 100, 2'500'000, 7);
