@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -41,10 +42,8 @@ struct Readout {
         header.setEnabled(false);
         refresh.setEnabled(false);
         secret.setHidden(true);
-        for (MenuItem* line : {&refresh, &secret, &quit}) {
-            line->setTarget(delegate);
-        }
-        for (const MenuItem& line : {header, MenuItem::separatorItem(), secret, refresh, quit}) {
+        for (MenuItem line : {header, MenuItem::separatorItem(), secret, refresh, quit}) {
+            line.setTarget(delegate);
             menu.addItem(line);
         }
         item.setMenu(menu);
@@ -93,8 +92,7 @@ protected:
         ASSERT_EQ(GetParam().isTerminal ? openpty(&ends[0], &ends[1], nullptr, nullptr, &size)
                                         : pipe(ends),
                   0);
-        reader = ends[0];
-        writer = ends[1];
+        std::tie(reader, writer) = std::tuple(ends[0], ends[1]);
         ASSERT_EQ(fcntl(writer, F_SETFL, O_NONBLOCK), 0);
         child = fork();
         ASSERT_GE(child, 0);
