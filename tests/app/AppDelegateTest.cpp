@@ -8,7 +8,7 @@ namespace tarvo::simulated {
 
 using model::Call;
 
-enum Line : std::size_t { cpuLine = 2, tempLine, hintLine, downLine, upLine };
+enum Line : std::size_t { header, cpuLine = 2, tempLine, hintLine, downLine, upLine };
 
 class App : public testing::Test {
 protected:
@@ -26,10 +26,42 @@ protected:
     AppHarness harness;
 };
 
+// The launch steps, as the toolkit, the kernel and the SMC saw them among all the calls made (how
+// the view is hosted shows in what it draws), then what launch shows.
+TEST_F(App, LaunchRunsItsStepsInOrderAndShowsTheInitialTexts) {
+    const Texts steps{
+        "NSApp setActivationPolicy: 1", "NSStatusBar statusItemWithLength: -1",
+        "button1 setTitle: ", "button1 setImage: nil", "statusItem1 setLength: 50",
+        "statusItem1 setMenu: menu1", "kernel processorTicks", "kernel interfaces",
+        "NSTimer scheduledTimerWithTimeInterval:repeats:block: 1 YES",
+        "NSRunLoop addTimer:forMode: timer1 NSRunLoopCommonModes", "AppleSMC open",
+        // NSActivityUserInitiatedAllowingIdleSystemSleep
+        "NSProcessInfo beginActivityWithOptions:reason: 15728639 Tarvo refreshes its menu bar "
+        "readout every second."};
+    const auto step = [](const std::string& call) {
+        return call.substr(0, call.find(' ', call.find(' ') + 1));
+    };
+    harness.launch();
+    Texts made = AppHarness::callsFrom();
+    std::erase_if(made, [&](const std::string& call) {
+        return std::none_of(steps.begin(), steps.end(),
+                            [&](auto& s) { return step(s) == step(call); });
+    });
+    EXPECT_EQ(made, steps);
+
+    EXPECT_EQ(AppHarness::shownMenu(),
+              (Texts{"Tarvo for Mac · Menu Bar Monitor", "-", "CPU Usage: --",
+                     "CPU Temp: collecting…", "(Direct AppleSMC read, no admin needed)",
+                     "Download: --", "Upload: --", "-", "Refresh Now", "-", "Quit Tarvo"}));
+    EXPECT_EQ(AppHarness::drawnTexts(), (Texts{"--%", "--°C", "↑0B", "↓0B"}));
+    for (const Line line : {header, cpuLine, tempLine, hintLine, downLine, upLine}) {
+        EXPECT_FALSE(AppHarness::menuItem(line).isEnabled) << line;
+    }
+}
+
 // Ticks every second, and Refresh Now runs one more without moving the timer: the rates never
-// cross, and the length is set even when no text changed. (The launch steps, and Quit, show in the
-// binding's tests, which run the same entry point.)
-TEST_F(App, TicksAndRefreshNowWriteLoadAndRatesToViewAndMenu) {
+// cross, and the length is set even when no text changed. Quit stops it all in order.
+TEST_F(App, TicksAndRefreshNowWriteLoadAndRatesToViewAndMenuUntilQuit) {
     const auto readout = [] { // the view's texts, then the menu's CPU, download and upload lines
         Texts shown = AppHarness::drawnTexts();
         shown.insert(shown.end(), {title(cpuLine), title(downLine), title(upLine)});
@@ -63,6 +95,14 @@ TEST_F(App, TicksAndRefreshNowWriteLoadAndRatesToViewAndMenu) {
     ASSERT_TRUE(pressKeyEquivalent("r"));
     EXPECT_EQ(AppHarness::drawnTexts().at(0), "--%");
     EXPECT_EQ(title(cpuLine), "CPU Usage: N/A");
+
+    const std::size_t beforeQuit = calls().size();
+    ASSERT_TRUE(pressKeyEquivalent("q"));
+    EXPECT_EQ(AppHarness::callsFrom(beforeQuit),
+              (Texts{"timer1 invalidate", "AppleSMC close", "NSApplication sharedApplication",
+                     "NSApp terminate: nil"}));
+    mainLoop().advance(5.0);
+    EXPECT_EQ(system().processorTicksReads, 5);
 }
 
 TEST_F(App, TemperatureGoesFromLaunchedToCollectingToReading) {

@@ -53,6 +53,18 @@ public:
         return texts;
     }
 
+    // The calls logged from index `from` on, each as "receiver selector argument...".
+    static Texts callsFrom(std::size_t from = 0) {
+        Texts lines;
+        for (auto call = calls().begin() + static_cast<long>(from); call != calls().end(); ++call) {
+            lines.push_back(call->receiver + ' ' + call->selector);
+            for (const std::string& argument : call->arguments) {
+                lines.back() += ' ' + argument;
+            }
+        }
+        return lines;
+    }
+
     Program program;
 };
 
