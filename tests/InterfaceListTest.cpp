@@ -41,7 +41,7 @@ std::string counted(const std::vector<Entry>& entries) {
                     entry.flags,
                     entry.hasAddress ? &addresses[i] : nullptr,
                     nullptr,
-                    {nullptr},
+                    {},
                     entry.hasData ? data[i].data() : nullptr};
     }
     std::vector<InterfaceCounters> reading(1); // replaced, not added to
