@@ -36,13 +36,11 @@ std::string counted(const std::vector<Entry>& entries) {
                     &entry.index, sizeof entry.index);
         std::memcpy(&data[i][darwinLinkLayout.receivedOffset], &entry.received, 4);
         std::memcpy(&data[i][darwinLinkLayout.sentOffset], &entry.sent, 4);
-        nodes[i] = {i + 1 < nodes.size() ? &nodes[i + 1] : nullptr,
-                    const_cast<char*>(entry.name),
-                    entry.flags,
-                    entry.hasAddress ? &addresses[i] : nullptr,
-                    nullptr,
-                    {},
-                    entry.hasData ? data[i].data() : nullptr};
+        nodes[i].ifa_next = i + 1 < nodes.size() ? &nodes[i + 1] : nullptr;
+        nodes[i].ifa_name = const_cast<char*>(entry.name);
+        nodes[i].ifa_flags = entry.flags;
+        nodes[i].ifa_addr = entry.hasAddress ? &addresses[i] : nullptr;
+        nodes[i].ifa_data = entry.hasData ? data[i].data() : nullptr;
     }
     std::vector<InterfaceCounters> reading(1); // replaced, not added to
     readInterfaceList(nodes.data(), darwinLinkLayout, reading);
