@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#include <utility>
 
 namespace tarvo {
 
@@ -25,22 +26,16 @@ bool useCommaLocale() {
 // In a locale whose decimal separator is a comma, where one can be found or made.
 TEST(Formatter, RatesInTheLongAndTheShortFormWithAFullStopWhateverTheLocale) {
     const bool isCommaLocale = useCommaLocale();
-    struct Row {
-        double bytesPerSecond;
-        const char* longForm;
-        const char* shortForm;
-    };
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const Row& row :
-         {Row{0, "0 B/s", "0B"}, Row{999, "999 B/s", "999B"}, Row{999.5, "1000 B/s", "1000B"},
-          Row{1000, "1 KB/s", "1K"}, Row{1500, "2 KB/s", "2K"}, Row{2500, "2 KB/s", "2K"},
-          Row{12345, "12 KB/s", "12K"}, Row{999999, "1000 KB/s", "1000K"},
-          Row{1e6, "1.00 MB/s", "1.0M"}, Row{2.5e6, "2.50 MB/s", "2.5M"},
-          Row{999999999, "1000.00 MB/s", "1000.0M"}, Row{1e9, "1.00 GB/s", "1.0G"},
-          Row{1.5e12, "1500.00 GB/s", "1500.0G"}, Row{-5, "-5 B/s", "-5B"},
-          Row{nan, "nan B/s", "nanB"}}) {
-        EXPECT_EQ(Formatter::rate(row.bytesPerSecond), row.longForm);
-        EXPECT_EQ(Formatter::rateShort(row.bytesPerSecond), row.shortForm);
+    // Bytes a second, then the long and the short form.
+    using Row = std::pair<double, const char*>;
+    for (const auto& [rate, forms] :
+         {Row{0, "0 B/s 0B"}, Row{999, "999 B/s 999B"}, Row{999.5, "1000 B/s 1000B"},
+          Row{1000, "1 KB/s 1K"}, Row{1500, "2 KB/s 2K"}, Row{2500, "2 KB/s 2K"},
+          Row{12345, "12 KB/s 12K"}, Row{999999, "1000 KB/s 1000K"}, Row{1e6, "1.00 MB/s 1.0M"},
+          Row{2.5e6, "2.50 MB/s 2.5M"}, Row{999999999, "1000.00 MB/s 1000.0M"},
+          Row{1e9, "1.00 GB/s 1.0G"}, Row{1.5e12, "1500.00 GB/s 1500.0G"}, Row{-5, "-5 B/s -5B"},
+          Row{std::numeric_limits<double>::quiet_NaN(), "nan B/s nanB"}}) {
+        EXPECT_EQ(Formatter::rate(rate) + " " + Formatter::rateShort(rate), forms);
     }
     EXPECT_EQ(Formatter::rate(1e80).size(), 72u + 3u + 5u) << "1e71 GB/s, not cut";
     std::setlocale(LC_ALL, "C");

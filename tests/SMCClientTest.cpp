@@ -68,26 +68,20 @@ TEST(SMCClient, ReadsUpToThirtyTwoBytesAndNothingWhenAnyStepFails) {
     }
 }
 
+// flt is little-endian, like every host; fpe2 big-endian; a lone sp78 or sp87 byte is unsigned.
 TEST(SMCDecoding, DecodesTheValueBytesOfEachType) {
-    struct Decoding {
-        const char* type;
-        std::vector<std::uint8_t> bytes;
-        std::optional<double> expected;
-    };
     const std::optional<double> none;
-    for (const Decoding& decoding :
-         {Decoding{"flt ", {0x00, 0x00, 0x34, 0x42}, 45.0}, // little-endian
-          Decoding{"flt ", {0x00, 0x00, 0x34, 0x42, 0xFF}, 45.0},
-          Decoding{"flt ", {0, 0, 0x34}, none}, Decoding{"sp78", {0x2D, 0x80}, 45.5},
-          Decoding{"sp78", {0xFF, 0x00}, -1.0},
-          Decoding{"sp78", {0x80}, 0.5}, // a lone byte is unsigned
-          Decoding{"sp78", {}, none}, Decoding{"sp87", {0x16, 0x80}, 45.0},
-          Decoding{"sp87", {0x80}, 1.0}, Decoding{"fpe2", {0x00, 0xB4}, 45.0}, // big-endian
-          Decoding{"fp2e", {0x00, 0xB4}, 45.0}, Decoding{"fpe2", {0xFF, 0xFC}, -1.0},
-          Decoding{"fpe2", {0xB4}, none}, Decoding{"ui16", {0x00, 0x2D}, none},
-          Decoding{"FLT ", {0x00, 0x00, 0x34, 0x42}, none}}) {
-        EXPECT_EQ(decodeTemperature(fourCC(decoding.type), decoding.bytes), decoding.expected)
-            << decoding.type << " of " << decoding.bytes.size() << " bytes";
+    using Row = std::tuple<const char*, std::vector<std::uint8_t>, std::optional<double>>;
+    for (const auto& [type, bytes, expected] :
+         {Row{"flt ", {0x00, 0x00, 0x34, 0x42}, 45.0},
+          Row{"flt ", {0x00, 0x00, 0x34, 0x42, 0xFF}, 45.0}, Row{"flt ", {0, 0, 0x34}, none},
+          Row{"sp78", {0x2D, 0x80}, 45.5}, Row{"sp78", {0xFF, 0x00}, -1.0},
+          Row{"sp78", {0x80}, 0.5}, Row{"sp78", {}, none}, Row{"sp87", {0x16, 0x80}, 45.0},
+          Row{"sp87", {0x80}, 1.0}, Row{"fpe2", {0x00, 0xB4}, 45.0},
+          Row{"fp2e", {0x00, 0xB4}, 45.0}, Row{"fpe2", {0xFF, 0xFC}, -1.0},
+          Row{"fpe2", {0xB4}, none}, Row{"ui16", {0x00, 0x2D}, none},
+          Row{"FLT ", {0x00, 0x00, 0x34, 0x42}, none}}) {
+        EXPECT_EQ(decodeTemperature(fourCC(type), bytes), expected) << type << bytes.size();
     }
 }
 

@@ -1,3 +1,4 @@
+#include "presentation/L.h"
 #include "support/AppHarness.h"
 #include "support/SMCKeys.h"
 
@@ -5,19 +6,37 @@
 
 namespace tarvo::simulated {
 
-using Texts = std::vector<std::string>;
+TEST(L, OnlyTheFirstTagCountsAndItMustBeginWithZh) {
+    for (const Texts& tags :
+         {Texts{"zh-Hans-CN"}, Texts{"zh-Hant-TW"}, Texts{"zh"}, Texts{"zh", "en"}}) {
+        EXPECT_TRUE(L::prefersChinese(tags)) << tags[0];
+    }
+    for (const Texts& tags :
+         {Texts{}, Texts{"en-US", "zh-Hans"}, Texts{"ZH-Hans"}, Texts{"", "zh"}, Texts{"z"}}) {
+        EXPECT_FALSE(L::prefersChinese(tags)) << testing::PrintToString(tags);
+    }
+}
 
-// The language is chosen once per process, so these tests have an executable of their own.
+// The language is chosen once per process, so this test has an executable of its own.
 TEST(ChineseMenu, EveryTitleIsChineseWhenTheFirstLanguageIsChinese) {
+    {
+        AppHarness harness;
+        system().preferredLanguages = {"zh-Hans", "en"};
+        smc().hasService = false;
+        harness.launch();
+        EXPECT_EQ(AppHarness::menuItem(3).title, "CPU 温度: 无法读取");
+        EXPECT_EQ(AppHarness::menuItem(4).title, "(AppleSMC 服务不可用)");
+        mainLoop().advance(1.0);
+        EXPECT_EQ(AppHarness::drawnTexts().at(1), "--°C") << "unavailable in the view too";
+    }
     AppHarness harness;
-    system().preferredLanguages = {"zh-Hant-TW", "en-US"};
+    system().preferredLanguages = {"en"}; // the choice is made once per process
     harness.launch();
     EXPECT_EQ(AppHarness::shownMenu(),
               (Texts{"Tarvo for Mac · 菜单栏监控", "-", "CPU 占用: --", "CPU 温度: 采集中…",
                      "(通过 AppleSMC 直读，无需授权)", "下载: --", "上传: --", "-", "立即刷新", "-",
                      "退出 Tarvo"}));
 
-    system().preferredLanguages = {"en"}; // the choice is made once per process
     system().processorTicks.reset();
     system().interfaces->front().received += 1500;
     mainLoop().advance(1.0);
@@ -33,17 +52,6 @@ TEST(ChineseMenu, EveryTitleIsChineseWhenTheFirstLanguageIsChinese) {
     EXPECT_EQ(AppHarness::menuItem(2).title, "CPU 占用: 0.0 %");
     EXPECT_EQ(AppHarness::menuItem(3).title, "CPU 温度: 52.0 °C");
     EXPECT_TRUE(AppHarness::menuItem(4).isHidden);
-}
-
-TEST(ChineseMenu, UnavailableTemperature) {
-    AppHarness harness;
-    system().preferredLanguages = {"zh-Hans"};
-    smc().hasService = false;
-    harness.launch();
-    EXPECT_EQ(AppHarness::menuItem(3).title, "CPU 温度: 无法读取");
-    EXPECT_EQ(AppHarness::menuItem(4).title, "(AppleSMC 服务不可用)");
-    mainLoop().advance(1.0);
-    EXPECT_EQ(AppHarness::drawnTexts().at(1), "--°C") << "unavailable in the view too";
 }
 
 } // namespace tarvo::simulated

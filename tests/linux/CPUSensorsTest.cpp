@@ -16,8 +16,7 @@ namespace fs = std::filesystem;
 
 // A sysfs tree in a fresh temporary folder, its files given as "hwmon2/temp1_label=Package id 0"
 // or "thermal_zone1/type=x86_pkg_temp" (without "=", a sensor reading 40 °C).
-class FakeSys {
-public:
+struct FakeSys {
     explicit FakeSys(const std::vector<std::string>& files) {
         for (const std::string& file : files) {
             const std::size_t equals = file.find('=');
@@ -42,45 +41,37 @@ public:
     }();
 };
 
-struct Layout {
-    const char* name;
-    std::vector<std::string> files;
-    std::vector<std::string> chosen;
-};
-
+// Each layout: its files, then the sensors chosen, in order.
 TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
-    for (const Layout& layout :
-         {Layout{"IntelPackagesInDeviceOrder",
-                 {"hwmon1/name=nvme", "hwmon1/temp1_input", "hwmon10/name=coretemp",
-                  "hwmon10/temp1_label=Package id 1", "hwmon10/temp1_input", "hwmon2/name=coretemp",
-                  "hwmon2/temp1_label=Package id 0", "hwmon2/temp1_input",
-                  "hwmon2/temp2_label=Core 0", "hwmon2/temp2_input",
-                  "thermal_zone0/type=x86_pkg_temp", "thermal_zone0/temp"},
-                 {"hwmon2/temp1_input", "hwmon10/temp1_input"}},
-          Layout{"AMDTdieElseTctl",
-                 {"hwmon0/name=amdgpu", "hwmon0/temp1_input", "hwmon1/name=k10temp",
-                  "hwmon1/temp1_label=Tctl", "hwmon1/temp1_input", "hwmon1/temp2_label=Tdie",
-                  "hwmon1/temp2_input", "hwmon1/temp3_label=Tccd1", "hwmon1/temp3_input",
-                  "hwmon2/name=zenpower", "hwmon2/temp1_label=Tctl", "hwmon2/temp1_input",
-                  "hwmon2/temp3_label=Tccd1", "hwmon2/temp3_input"},
-                 {"hwmon1/temp2_input", "hwmon2/temp1_input"}},
-          Layout{"ArmCPUThermalNotGPU",
-                 {"hwmon0/name=gpu_thermal", "hwmon0/temp1_input", "hwmon1/name=cpu_thermal",
-                  "hwmon1/temp1_input"},
-                 {"hwmon1/temp1_input"}},
-          Layout{"ThermalZonesWhenNoCPUDevice",
-                 {"hwmon0/name=nvme", "hwmon0/temp1_input", "thermal_zone0/type=acpitz",
-                  "thermal_zone0/temp", "thermal_zone1/type=x86_pkg_temp", "thermal_zone1/temp",
-                  "thermal_zone2/type=iwlwifi_1", "thermal_zone2/temp",
-                  "thermal_zone3/type=cpu-thermal", "thermal_zone3/temp"},
-                 {"thermal_zone1/temp", "thermal_zone3/temp"}}}) {
-        SCOPED_TRACE(layout.name);
-        const FakeSys sys(layout.files);
-        std::vector<std::string> expected;
-        for (const std::string& file : layout.chosen) {
+    using Files = std::vector<std::string>;
+    const std::pair<Files, Files> layouts[] = {
+        // Intel's package sensors and an Arm CPU device, by device number; no thermal zone.
+        {{"hwmon1/name=nvme", "hwmon1/temp1_input", "hwmon10/name=coretemp",
+          "hwmon10/temp1_label=Package id 1", "hwmon10/temp1_input", "hwmon2/name=coretemp",
+          "hwmon2/temp1_label=Package id 0", "hwmon2/temp1_input", "hwmon2/temp2_label=Core 0",
+          "hwmon2/temp2_input", "hwmon3/name=cpu_thermal", "hwmon3/temp1_input",
+          "thermal_zone0/type=x86_pkg_temp", "thermal_zone0/temp"},
+         {"hwmon2/temp1_input", "hwmon3/temp1_input", "hwmon10/temp1_input"}},
+        // AMD: Tdie, else Tctl.
+        {{"hwmon0/name=amdgpu", "hwmon0/temp1_input", "hwmon1/name=k10temp",
+          "hwmon1/temp1_label=Tctl", "hwmon1/temp1_input", "hwmon1/temp2_label=Tdie",
+          "hwmon1/temp2_input", "hwmon1/temp3_label=Tccd1", "hwmon1/temp3_input",
+          "hwmon2/name=zenpower", "hwmon2/temp1_label=Tctl", "hwmon2/temp1_input",
+          "hwmon2/temp3_label=Tccd1", "hwmon2/temp3_input"},
+         {"hwmon1/temp2_input", "hwmon2/temp1_input"}},
+        // No CPU device: the CPU's thermal zones.
+        {{"hwmon0/name=gpu_thermal", "hwmon0/temp1_input", "thermal_zone0/type=acpitz",
+          "thermal_zone0/temp", "thermal_zone1/type=x86_pkg_temp", "thermal_zone1/temp",
+          "thermal_zone2/type=iwlwifi_1", "thermal_zone2/temp", "thermal_zone3/type=cpu-thermal",
+          "thermal_zone3/temp"},
+         {"thermal_zone1/temp", "thermal_zone3/temp"}}};
+    for (const auto& [files, chosen] : layouts) {
+        const FakeSys sys(files);
+        Files expected;
+        for (const std::string& file : chosen) {
             expected.push_back(sys.path(file));
         }
-        EXPECT_EQ(findCPUSensors(sys.root), expected);
+        EXPECT_EQ(findCPUSensors(sys.root), expected) << files[2];
     }
 }
 
@@ -88,11 +79,12 @@ TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
 // afresh on every pass. (sysfs fails the reads of a removed device's files; an unlinked file in a
 // temporary folder stays readable, so a vanished sensor is emptied instead.)
 TEST(LinuxSMCDriver, AnswersTheKeysFromSensorsKeptOpen) {
-    const FakeSys sys(
-        {"hwmon0/name=coretemp", "hwmon0/temp2_input=40000", "hwmon0/temp3_input=40500",
-         "hwmon0/temp4_input=41000", "hwmon0/temp5_input=41500", "hwmon0/temp6_input=42000",
-         "hwmon0/temp7_input=42500", "hwmon0/temp8_input=43000", "hwmon0/temp9_input=43500",
-         "hwmon0/temp10_input=44000", "hwmon0/temp11_input=44500"});
+    std::vector<std::string> files{"hwmon0/name=coretemp"};
+    for (int sensor = 2; sensor < 12; ++sensor) {
+        files.push_back("hwmon0/temp" + std::to_string(sensor) +
+                        "_input=" + std::to_string(39000 + 500 * sensor));
+    }
+    const FakeSys sys(files);
     const SMCConnection conn = openSMCUnder(sys.root);
     const auto pass = [conn] {
         std::vector<std::optional<double>> readings;

@@ -11,15 +11,14 @@
 // The reader on the real Linux worker thread, with the simulated driver and main loop; run
 // under the thread sanitizer too.
 
-namespace tarvo {
+namespace tarvo::simulated {
 
 TEST(CPUTemperatureOnWorker, StopRacingRunningPassesNeverUsesAClosedHandle) {
     constexpr int rounds = 200;
     constexpr std::size_t fullPass = 16;
-    simulated::resetMainLoop();
-    simulated::resetSMC();
-    auto& driver = simulated::smc();
-    simulated::giveSensors(std::vector(8, 50.0F));
+    resetMainLoop(), resetSMC();
+    auto& driver = smc();
+    giveSensors(std::vector(8, 50.0F));
     driver.callDuration = std::chrono::microseconds(20); // a pass takes about a millisecond
     std::mt19937 random(4);
     std::uniform_int_distribution<int> stopAfterMicroseconds(0, 1000);
@@ -32,7 +31,7 @@ TEST(CPUTemperatureOnWorker, StopRacingRunningPassesNeverUsesAClosedHandle) {
         std::this_thread::sleep_for(std::chrono::microseconds(stopAfterMicroseconds(random)));
         reader->stop();
         reader.reset();
-        simulated::mainLoop().runPostedTasks();
+        mainLoop().runPostedTasks();
 
         // A key's two calls are never split by the close.
         const std::size_t calls = driver.requests.size() - callsBefore;
@@ -44,4 +43,4 @@ TEST(CPUTemperatureOnWorker, StopRacingRunningPassesNeverUsesAClosedHandle) {
     EXPECT_GT(cutShort, 0) << "no stop landed inside a pass";
 }
 
-} // namespace tarvo
+} // namespace tarvo::simulated

@@ -1,10 +1,8 @@
 #include "platform/linux/LinkMessages.h"
 
 #include <cerrno>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <linux/if_link.h>
-#include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <string>
@@ -13,7 +11,46 @@
 namespace tarvo::platform {
 namespace {
 
+using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint32_t sequence = 7;
+
+// The parts, each padded to the netlink alignment, one after the other.
+Bytes join(std::initializer_list<Bytes> parts) {
+    Bytes bytes;
+    for (const Bytes& part : parts) {
+        bytes.insert(bytes.end(), part.begin(), part.end());
+        bytes.resize(NLMSG_ALIGN(bytes.size()));
+    }
+    return bytes;
+}
+
+template <typename T>
+Bytes bytesOf(const T& value) {
+    const auto* first = reinterpret_cast<const std::uint8_t*>(&value);
+    return Bytes(first, first + sizeof value);
+}
+
+Bytes attribute(std::uint16_t type, const Bytes& payload) {
+    return join(
+        {bytesOf(rtattr{static_cast<unsigned short>(RTA_LENGTH(payload.size())), type}), payload});
+}
+
+// A message of the dump `seq`; the kernel lays out a DONE's or an ERROR's payload as a nlmsgerr.
+Bytes message(std::uint16_t type, const Bytes& body, std::uint32_t seq = sequence,
+              std::uint16_t flags = NLM_F_MULTI) {
+    const auto length = static_cast<std::uint32_t>(NLMSG_HDRLEN + body.size());
+    return join({bytesOf(nlmsghdr{length, type, flags, seq, 0}), body});
+}
+Bytes ending(std::uint16_t type, std::uint16_t flags = NLM_F_MULTI, int result = 0) {
+    return message(type, bytesOf(nlmsgerr{result, {}}), sequence, flags);
+}
+
+Bytes counters(std::uint64_t received, std::uint64_t sent) {
+    rtnl_link_stats64 statistics{};
+    statistics.rx_bytes = received;
+    statistics.tx_bytes = sent;
+    return bytesOf(statistics);
+}
 
 // What a link message carries beyond its index, name, flags and counters.
 struct LinkExtras {
@@ -23,94 +60,29 @@ struct LinkExtras {
     bool withStatistics = true;
 };
 
-// Builds datagrams the way the kernel lays out an RTM_GETLINK dump.
-class Dump {
-public:
-    Dump& link(int index, const std::string& name, unsigned flags, std::uint64_t rx,
-               std::uint64_t tx, LinkExtras extras = {}) {
-        const std::size_t start = begin(RTM_NEWLINK, extras.seq);
-        ifinfomsg info{};
-        info.ifi_family = AF_UNSPEC;
-        info.ifi_index = index;
-        info.ifi_flags = flags;
-        append(&info, sizeof info);
-        attribute(IFLA_IFNAME, name.c_str(), name.size() + 1);
-        if (extras.withStatistics) {
-            rtnl_link_stats64 statistics{};
-            statistics.rx_bytes = rx;
-            statistics.tx_bytes = tx;
-            attribute(IFLA_STATS64, &statistics, sizeof statistics);
-        }
-        if (extras.hasLowerLinkElsewhere) {
-            const std::int32_t namespaceId = 0;
-            attribute(IFLA_LINK_NETNSID, &namespaceId, sizeof namespaceId);
-        }
-        if (extras.kind != nullptr) {
-            Dump nested;
-            nested.attribute(IFLA_INFO_KIND, extras.kind, std::strlen(extras.kind) + 1);
-            attribute(IFLA_LINKINFO, nested.bytes.data(), nested.bytes.size());
-        }
-        finish(start);
-        return *this;
-    }
+Bytes text(std::string_view characters) { // with its terminating zero
+    return Bytes(characters.data(), characters.data() + characters.size() + 1);
+}
 
-    Dump& statistics(int index, std::uint64_t rx, std::uint64_t tx, std::uint32_t seq = sequence) {
-        const std::size_t start = begin(RTM_NEWSTATS, seq);
-        if_stats_msg header{};
-        header.ifindex = static_cast<std::uint32_t>(index);
-        header.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
-        append(&header, sizeof header);
-        rtnl_link_stats64 statistics{};
-        statistics.rx_bytes = rx;
-        statistics.tx_bytes = tx;
-        attribute(IFLA_STATS_LINK_64, &statistics, sizeof statistics);
-        finish(start);
-        return *this;
-    }
+Bytes link(int index, std::string_view name, unsigned flags, std::uint64_t received,
+           std::uint64_t sent, LinkExtras extras = {}) {
+    return message(
+        RTM_NEWLINK,
+        join({bytesOf(ifinfomsg{0, 0, 0, index, flags, 0}), attribute(IFLA_IFNAME, text(name)),
+              extras.withStatistics ? attribute(IFLA_STATS64, counters(received, sent)) : Bytes{},
+              extras.hasLowerLinkElsewhere ? attribute(IFLA_LINK_NETNSID, bytesOf(0)) : Bytes{},
+              extras.kind ? attribute(IFLA_LINKINFO, attribute(IFLA_INFO_KIND, text(extras.kind)))
+                          : Bytes{}}),
+        extras.seq);
+}
 
-    // A message with an nlmsgerr-sized payload that starts with `result`.
-    Dump& message(std::uint16_t type, std::uint16_t flags = 0, int result = 0) {
-        const std::size_t start = begin(type, sequence);
-        header(start).nlmsg_flags |= flags;
-        nlmsgerr payload{};
-        payload.error = result;
-        append(&payload, sizeof payload);
-        finish(start);
-        return *this;
-    }
-
-    std::vector<std::uint8_t> bytes;
-
-private:
-    std::size_t begin(std::uint16_t type, std::uint32_t seq) {
-        const std::size_t start = bytes.size();
-        nlmsghdr h{};
-        h.nlmsg_type = type;
-        h.nlmsg_flags = NLM_F_MULTI;
-        h.nlmsg_seq = seq;
-        append(&h, sizeof h);
-        return start;
-    }
-    nlmsghdr& header(std::size_t start) {
-        return *reinterpret_cast<nlmsghdr*>(bytes.data() + start);
-    }
-    void finish(std::size_t start) {
-        header(start).nlmsg_len = static_cast<std::uint32_t>(bytes.size() - start);
-        bytes.resize(NLMSG_ALIGN(bytes.size()));
-    }
-    void attribute(std::uint16_t type, const void* data, std::size_t size) {
-        rtattr a{};
-        a.rta_type = type;
-        a.rta_len = static_cast<unsigned short>(RTA_LENGTH(size));
-        append(&a, sizeof a);
-        append(data, size);
-        bytes.resize(NLMSG_ALIGN(bytes.size()));
-    }
-    void append(const void* data, std::size_t size) {
-        const auto* first = static_cast<const std::uint8_t*>(data);
-        bytes.insert(bytes.end(), first, first + size);
-    }
-};
+Bytes statistics(std::uint32_t index, std::uint64_t received, std::uint64_t sent,
+                 std::uint32_t seq = sequence) {
+    return message(RTM_NEWSTATS,
+                   join({bytesOf(if_stats_msg{0, 0, 0, index, 0}),
+                         attribute(IFLA_STATS_LINK_64, counters(received, sent))}),
+                   seq);
+}
 
 // "index:received/sent " for each interface of a reading.
 std::string shown(const std::vector<InterfaceCounters>& reading) {
@@ -122,59 +94,48 @@ std::string shown(const std::vector<InterfaceCounters>& reading) {
     return text;
 }
 
-TEST(LinkMessages, CountsUpTrafficLinksOfTheirOwnAcrossDatagramsUntilDone) {
-    std::vector<InterfaceCounters> reading;
-    Dump first;
-    first.link(1, "lo", IFF_UP | IFF_LOOPBACK, 1000, 1000)
-        .link(2, "eth0", IFF_UP, 0x1'0000'0010u, 1)
-        .link(3, "wlan0", IFF_UP, 20, 2)
-        .link(4, "docker0", IFF_UP, 500, 500)
-        .link(5, "eth1", 0, 700, 700)                               // down
-        .link(6, "enp1s0", IFF_UP, 900, 900, {.seq = sequence - 1}) // an older dump's leftover
-        .link(7, "ww0", IFF_UP, 900, 900, {.withStatistics = false})
-        // Stacked on eth0, whose bytes they are.
-        .link(9, "eth0.100", IFF_UP, 50, 5, {.kind = "vlan"})
-        .link(10, "eth0m", IFF_UP, 50, 5, {.kind = "macvlan"})
-        // Stacked on a link of another namespace, as in a container: the only path here.
-        .link(11, "eth2", IFF_UP, 30, 3, {.kind = "macvlan", .hasLowerLinkElsewhere = true})
-        .link(12, "wwan0", IFF_UP, 5, 0, {.kind = "veth", .hasLowerLinkElsewhere = true});
-    EXPECT_EQ(addLinkMessages(first.bytes, sequence, reading), LinkDumpProgress::more);
-    Dump last;
-    last.link(8, "enp3s0", IFF_UP, 40, 4).message(NLMSG_DONE);
-    EXPECT_EQ(addLinkMessages(last.bytes, sequence, reading), LinkDumpProgress::done);
-    EXPECT_EQ(shown(reading), "2:4294967312/1 3:20/2 11:30/3 12:5/0 8:40/4 ");
-}
+// The link dump chooses the interfaces, over as many datagrams as it takes; the statistics dump
+// then reads just theirs.
+TEST(LinkMessages, CountUpTrafficLinksOfTheirOwnAtFullWidth) {
+    std::vector<InterfaceCounters> links;
+    const Bytes first = join(
+        {link(1, "lo", IFF_UP | IFF_LOOPBACK, 1000, 1000),
+         link(2, "eth0", IFF_UP, 0x1'0000'0010u, 1), link(3, "wlan0", IFF_UP, 20, 2),
+         link(4, "docker0", IFF_UP, 500, 500), link(5, "eth1", 0, 700, 700), // down
+         link(6, "enp1s0", IFF_UP, 900, 900, {.seq = sequence - 1}), // an older dump's leftover
+         link(7, "ww0", IFF_UP, 900, 900, {.withStatistics = false}),
+         // Stacked on eth0, whose bytes they are.
+         link(9, "eth0.100", IFF_UP, 50, 5, {.kind = "vlan"}),
+         link(10, "eth0m", IFF_UP, 50, 5, {.kind = "macvlan"}),
+         // Stacked on a link of another namespace, as in a container: the only path here.
+         link(11, "eth2", IFF_UP, 30, 3, {.kind = "macvlan", .hasLowerLinkElsewhere = true}),
+         link(12, "wwan0", IFF_UP, 5, 0, {.kind = "veth", .hasLowerLinkElsewhere = true})});
+    EXPECT_EQ(addLinkMessages(first, sequence, links), LinkDumpProgress::more);
+    const Bytes last = join({link(8, "enp3s0", IFF_UP, 40, 4), ending(NLMSG_DONE)});
+    EXPECT_EQ(addLinkMessages(last, sequence, links), LinkDumpProgress::done);
+    EXPECT_EQ(shown(links), "2:4294967312/1 3:20/2 11:30/3 12:5/0 8:40/4 ");
 
-TEST(LinkMessages, StatisticsOfCountedInterfacesAtFullWidth) {
     const std::vector<std::uint32_t> counted{2, 8};
-    Dump dump;
-    dump.statistics(1, 1000, 1000)
-        .statistics(2, 0x1'0000'0010u, 0x2'0000'0001u)
-        .statistics(8, 30, 3, sequence - 1) // an older dump's leftover
-        .statistics(8, 40, 4)
-        .message(NLMSG_DONE);
+    const Bytes dump =
+        join({statistics(1, 1000, 1000), statistics(2, 0x1'0000'0010u, 0x2'0000'0001u),
+              statistics(8, 30, 3, sequence - 1), statistics(8, 40, 4), ending(NLMSG_DONE)});
     std::vector<InterfaceCounters> reading;
-    EXPECT_EQ(addStatsMessages(dump.bytes, sequence, counted, reading), LinkDumpProgress::done);
+    EXPECT_EQ(addStatsMessages(dump, sequence, counted, reading), LinkDumpProgress::done);
     EXPECT_EQ(shown(reading), "2:4294967312/8589934593 8:40/4 ");
-
-    auto cut = Dump().statistics(2, 1, 1).bytes;
-    cut.resize(cut.size() - 8);
-    EXPECT_EQ(addStatsMessages(cut, sequence, counted, reading), LinkDumpProgress::failed);
 }
 
 // Errors, interrupted dumps and lengths that overrun fail the whole reading.
 TEST(LinkMessages, FaultyDatagramsFailTheReading) {
-    const std::vector<std::uint8_t> link = Dump().link(2, "eth0", IFF_UP, 10, 1).bytes;
-    auto longMessage = link;
-    reinterpret_cast<nlmsghdr*>(longMessage.data())->nlmsg_len += 4;
-    auto longAttribute = link;
-    const std::size_t firstAttribute = NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ifinfomsg));
-    reinterpret_cast<rtattr*>(longAttribute.data() + firstAttribute)->rta_len = 0xFFFF;
-    auto cut = link;
+    const Bytes eth0 = link(2, "eth0", IFF_UP, 10, 1);
+    Bytes longMessage = eth0;
+    longMessage[0] += 4; // nlmsg_len, little-endian
+    Bytes longAttribute = eth0;
+    longAttribute[NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ifinfomsg)) + 1] = 0xFF; // rta_len's high byte
+    Bytes cut = eth0;
     cut.resize(cut.size() - 3);
-    for (const auto& datagram :
-         {Dump().message(NLMSG_ERROR).bytes, Dump().message(NLMSG_DONE, NLM_F_DUMP_INTR).bytes,
-          Dump().message(NLMSG_DONE, 0, -ENOBUFS).bytes, longMessage, longAttribute, cut}) {
+    for (const Bytes& datagram :
+         {ending(NLMSG_ERROR), ending(NLMSG_DONE, NLM_F_DUMP_INTR),
+          ending(NLMSG_DONE, NLM_F_MULTI, -ENOBUFS), longMessage, longAttribute, cut}) {
         std::vector<InterfaceCounters> reading;
         EXPECT_EQ(addLinkMessages(datagram, sequence, reading), LinkDumpProgress::failed);
         EXPECT_TRUE(reading.empty());

@@ -9,6 +9,8 @@
 
 namespace tarvo::simulated {
 
+using Texts = std::vector<std::string>;
+
 // The whole program on the simulated platform: a fresh toolkit, kernel and SMC, the real
 // AppDelegate launched through the entry point's steps, and readings of what the user sees.
 // Reads of the kernel counters and the SMC's opens, calls and closes are logged among the
@@ -16,33 +18,25 @@ namespace tarvo::simulated {
 class AppHarness {
 public:
     AppHarness() {
-        resetToolkit();
-        resetSystem();
-        resetSMC();
-        system().observer = [](const char* what) { log("kernel", what); };
-        smc().observer = [](const char* what) { log("AppleSMC", what); };
+        resetToolkit(), resetSystem(), resetSMC();
+        system().observer = logAs("kernel");
+        smc().observer = logAs("AppleSMC");
     }
 
-    static void log(const char* receiver, const char* what) {
-        toolkit().calls.push_back({receiver, what, {}});
+    static std::function<void(const char*)> logAs(std::string receiver) {
+        return [receiver](const char* what) { toolkit().calls.push_back({receiver, what, {}}); };
     }
 
-    void launch() {
-        start(program);
-        program.app->run();
-    }
+    void launch() { start(program), program.app->run(); }
 
-    static const model::StatusItemNode& statusItem() { return toolkit().statusItems.front(); }
-
-    // The menu's items, top to bottom.
     static const model::MenuItemNode& menuItem(std::size_t index) {
-        return *statusItem().menu->items.at(index);
+        return *toolkit().statusItems.front().menu->items.at(index);
     }
 
     // The shown lines of the menu, separators as "-".
-    static std::vector<std::string> shownMenu() {
-        std::vector<std::string> lines;
-        for (const model::MenuItemNode* item : statusItem().menu->items) {
+    static Texts shownMenu() {
+        Texts lines;
+        for (const model::MenuItemNode* item : toolkit().statusItems.front().menu->items) {
             if (!item->isHidden) {
                 lines.push_back(item->isSeparator ? "-" : item->title);
             }
@@ -51,8 +45,8 @@ public:
     }
 
     // The status view's texts as the next display pass draws them (none when nothing changed).
-    static std::vector<std::string> drawnTexts() {
-        std::vector<std::string> texts;
+    static Texts drawnTexts() {
+        Texts texts;
         for (const model::DrawnText& drawn : displayPass()) {
             texts.push_back(drawn.text);
         }
@@ -60,8 +54,8 @@ public:
     }
 
     // The calls logged from index `from` on, each as "receiver selector argument...".
-    static std::vector<std::string> callsFrom(std::size_t from = 0) {
-        std::vector<std::string> lines;
+    static Texts callsFrom(std::size_t from = 0) {
+        Texts lines;
         for (auto call = calls().begin() + static_cast<long>(from); call != calls().end(); ++call) {
             lines.push_back(call->receiver + ' ' + call->selector);
             for (const std::string& argument : call->arguments) {
