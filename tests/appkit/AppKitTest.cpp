@@ -119,28 +119,11 @@ TEST_F(AppKitTest, WithoutAButtonTheMenuIsStillBuiltAndTheTimerStarted) {
     EXPECT_EQ(log.find("[nil "), std::string::npos) << log;
 }
 
-// AppKit's display pass: the view, pinned to the status item's button, gets the button's bounds
-// (22 points high, as long as the item) and, if they changed or it needs display, draws, in a
-// pool. Returns the pass's log.
-std::string displayPass(id view) {
-    const std::size_t from = world().messages.size();
-    void* pool = objc_autoreleasePoolPush();
-    const CGRect bounds{{0.0, 0.0}, {property<double>(world().statusItem, "length"), 22.0}};
-    if (describe(property<CGRect>(view, "bounds")) != describe(bounds) ||
-        property<BOOL>(view, "needsDisplay") != NO) {
-        store(view, "bounds", bounds);
-        store(view, "needsDisplay", BOOL{NO});
-        send<void, CGRect>(view, sel_registerName("drawRect:"), bounds);
-    }
-    objc_autoreleasePoolPop(pool);
-    return logSince(from);
-}
-
 // Chooses an item of the open menu: the menu closes and the item's action goes to its target
 // (the program's actions take no sender), in a pool.
 void choose(std::size_t item) {
     world().isTrackingMenu = false;
-    const id chosen = instance(property<id>(world().statusItem, "menu")).items.at(item);
+    const id chosen = instance(property<id>(world().statusItem, "menu")).held.at(item);
     void* pool = objc_autoreleasePoolPush();
     send<void>(property<id>(chosen, "target"), property<SEL>(chosen, "action"));
     objc_autoreleasePoolPop(pool);
@@ -173,30 +156,35 @@ TEST_F(AppKitTest, RunsTheProgramThroughTheBinding) {
                   "NSLayoutConstraint2, NSLayoutConstraint3, NSLayoutConstraint4]]\n"
                   "[NSStatusItem1 setLength:46.5]\n");
 
-    // The font sets 4.5 points a character and lines of ceil(9 + 2.25) = 12 points: the view's 22
-    // points make two rows of 11, with no margin.
-    const id view = instance(property<id>(world().statusItem, "button")).items.at(0);
-    EXPECT_EQ(displayPass(view),
+    // AppKit's display pass, in a pool: the view, pinned to the button, gets the button's bounds
+    // (22 points high, as long as the item) and draws. The font sets 4.5 points a character and
+    // lines of ceil(9 + 2.25) = 12 points: the view's 22 points make two rows of 11, with no
+    // margin. Its size is the item's.
+    const id view = property<id>(property<id>(world().statusItem, "button"), "subview");
+    std::size_t from = world().messages.size();
+    void* pool = objc_autoreleasePoolPush();
+    store(view, "bounds", CGRect{{0.0, 0.0}, {46.5, 22.0}});
+    send<void, CGRect>(view, sel_registerName("drawRect:"), property<CGRect>(view, "bounds"));
+    EXPECT_EQ(describe(send<CGSize>(view, sel_registerName("intrinsicContentSize"))), "{46.5, 22}");
+    objc_autoreleasePoolPop(pool);
+    EXPECT_EQ(logSince(from),
               "[TarvoCustomView1 drawRect:{0, 0, 46.5, 22}]\n[TarvoCustomView1 bounds]\n"
               "[NSMutableParagraphStyle1 init]\n[NSMutableParagraphStyle1 setLineBreakMode:2]\n"
               "[NSMutableParagraphStyle1 setAlignment:0]\n[NSColor labelColor]\n" +
                   drawn("--%", "{4, 11, 18, 11}") + drawn("--°C", "{4, 0, 18, 11}") +
-                  drawn("↑0B", "{29, 11, 13.5, 11}") + drawn("↓0B", "{29, 0, 13.5, 11}"));
-    void* pool = objc_autoreleasePoolPush();
-    EXPECT_EQ(describe(send<CGSize>(view, sel_registerName("intrinsicContentSize"))), "{46.5, 22}");
-    objc_autoreleasePoolPop(pool);
+                  drawn("↑0B", "{29, 11, 13.5, 11}") + drawn("↓0B", "{29, 0, 13.5, 11}") +
+                  "[TarvoCustomView1 intrinsicContentSize]\n");
 
     // The timer's first tick comes a second after launch; the wider download text widens the
     // item.
     simulated::system().interfaces->front().received += 2'500'000;
-    std::size_t from = world().messages.size();
+    from = world().messages.size();
     simulated::mainLoop().advance(1.0);
     EXPECT_EQ(logSince(from),
               "[TarvoCustomView1 setNeedsDisplay:YES]\n[TarvoCustomView1 setNeedsDisplay:YES]\n"
               "[NSStatusItem1 setLength:55.5]\n[NSMenuItem2 setTitle:…]\n[NSMenuItem3 setTitle:…]\n"
               "[NSMenuItem4 setHidden:NO]\n[NSMenuItem4 setTitle:…]\n[NSMenuItem5 setTitle:…]\n"
               "[NSMenuItem6 setTitle:…]\n");
-    displayPass(view);
 
     // A click falls through the view to the button, which opens the menu; the timer keeps firing
     // while the menu is open. Refresh Now samples at once.

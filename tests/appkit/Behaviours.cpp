@@ -79,14 +79,14 @@ void invokeBlock(void* block, id argument) {
     static_cast<BlockLayout*>(block)->invoke(block, argument);
 }
 
-// An array keeps its objects as items, a dictionary each value as the property its key names.
-// Each is named after its contents: "[a, b]", "{key: value}".
+// An array keeps its objects as properties "0", "1"..., a dictionary each value as the property its
+// key names. Each is named after its contents: "[a, b]", "{key: value}".
 id collection(id cls, const id* values, const id* keys, NSUInteger count) {
     const id made = make(reinterpret_cast<Class>(cls));
     std::string name;
     for (NSUInteger i = 0; i < count; ++i) {
         const std::string key = keys == nullptr ? "" : describeObject(keys[i]);
-        keys == nullptr ? add(made, values[i]) : store(made, key, values[i]);
+        store(made, key.empty() ? std::to_string(i) : key, values[i]);
         name += (i == 0 ? "" : ", ") + (key.empty() ? "" : key + ": ") + describeObject(values[i]);
     }
     instance(made).name = keys == nullptr ? '[' + name + ']' : '{' + name + '}';
@@ -133,8 +133,6 @@ const std::map<std::string, std::pair<std::string, IMP>>& behaviours() {
         {"alloc", typed(+[](id cls, SEL) { return make(reinterpret_cast<Class>(cls)); })},
         {"retain", typed(+[](id self, SEL) { return retain(self); })},
         {"release", typed(+[](id self, SEL) { release(self); })},
-        {"addItem:", typed(+[](id self, SEL, id item) { add(self, item); })},
-        {"addSubview:", typed(+[](id self, SEL, id view) { add(self, view); })},
         // The title and key equivalent show in the log.
         {"initWithTitle:action:keyEquivalent:", typed(+[](id self, SEL, id, SEL action, id) {
              store(self, "action", action);

@@ -120,11 +120,6 @@ id autorelease(id object) {
     return object;
 }
 
-void add(id object, id item) {
-    instance(object).items.push_back(item);
-    instance(object).held.push_back(retain(item));
-}
-
 id objectAnswer(id self, const std::string& selector, bool hasArguments) {
     if (const id* kept = std::any_cast<id>(&instance(self).properties[selector])) {
         return *kept;

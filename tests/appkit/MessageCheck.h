@@ -50,14 +50,14 @@ std::string messageEncoding() {
 namespace doubles {
 
 // Named after its class ("NSStatusItem1"), or after the getter that made it. Permanent: classes,
-// constants and shared objects, never deallocated. Items: a menu's, a view's subviews, an array's.
-// Held: what it releases when it goes.
+// constants and shared objects, never deallocated. Held: what it releases when it goes, in the
+// order it was given (a menu's items, an array's objects).
 struct Instance {
     std::string name;
     long retainCount = 1; // 0: deallocated
     bool isPermanent = false;
     std::map<std::string, std::any> properties = {};
-    std::vector<id> items = {}, held = {};
+    std::vector<id> held = {};
 };
 
 struct World {
@@ -83,7 +83,6 @@ id make(Class cls, std::string name = {}); // a new instance, owned by the calle
 id retain(id object);
 void release(id object);
 id autorelease(id object);
-void add(id object, id item); // kept
 
 template <typename T>
 T property(id object, const std::string& key) {
@@ -110,7 +109,6 @@ std::string describeObject(id object);
 template <typename T>
 std::string describe(const T& value) {
     std::ostringstream text;
-    text.precision(15);
     if constexpr (std::is_same_v<T, id>) {
         text << describeObject(value);
     } else if constexpr (std::is_same_v<T, SEL>) {
@@ -137,12 +135,13 @@ std::string describe(const T& value) {
 // new object.
 id objectAnswer(id self, const std::string& selector, bool hasArguments);
 
-// A setter keeps its argument as the property it names ("length" for setLength:).
+// A setter keeps its argument as the property it names ("length" for setLength:), an adder too
+// ("subview" for addSubview:), the object added held after those before it.
 template <typename Result, typename... Arguments>
 Result genericBody(id self, SEL selector, Arguments... arguments) {
     const std::string name = sel_getName(selector);
     if constexpr (sizeof...(Arguments) == 1) {
-        if (name.starts_with("set")) {
+        if (name.starts_with("set") || name.starts_with("add")) {
             const char first = static_cast<char>(std::tolower(name[3]));
             store(self, first + name.substr(4, name.size() - 5), arguments...);
         }
