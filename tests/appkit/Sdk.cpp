@@ -16,9 +16,9 @@ const std::vector<ClassDeclaration> declaredClasses{
     {"NSObject", "", {{'+', "instancetype", "alloc", {}}, {'-', "instancetype", "init", {}},
         {'-', "instancetype", "retain", {}}, {'-', "oneway void", "release", {}}}},
     // AppKit/NSResponder.h, NSApplication.h
-    {"NSResponder", "NSObject", {}},
-    {"NSApplication", "NSResponder", {{'+', "__kindof NSApplication *", "sharedApplication", {}},
-        {'-', "void", "setDelegate:", {"id<NSApplicationDelegate>"}}, {'-', "void", "run", {}},
+    {"NSResponder", "NSObject", {}}, {"NSApplication", "NSResponder", {
+        {'+', "__kindof NSApplication *", "sharedApplication", {}}, {'-', "void", "run", {}},
+        {'-', "void", "setDelegate:", {"id<NSApplicationDelegate>"}},
         {'-', "BOOL", "setActivationPolicy:", {"NSApplicationActivationPolicy"}},
         {'-', "void", "terminate:", {"nullable id"}}}},
     // Foundation/NSProcessInfo.h
@@ -34,17 +34,16 @@ const std::vector<ClassDeclaration> declaredClasses{
     {"NSView", "NSResponder", {{'-', "instancetype", "initWithFrame:", {"NSRect"}},
         {'-', "nullable instancetype", "initWithCoder:", {"NSCoder *"}},
         {'-', "NSRect", "bounds", {}}, {'-', "void", "addSubview:", {"NSView *"}},
-        {'-', "void", "setNeedsDisplay:", {"BOOL"}}, {'-', "void", "drawRect:", {"NSRect"}},
-        {'-', "nullable NSView *", "hitTest:", {"NSPoint"}},
+        {'-', "void", "setNeedsDisplay:", {"BOOL"}},
+        {'-', "void", "drawRect:", {"NSRect"}}, {'-', "nullable NSView *", "hitTest:", {"NSPoint"}},
         {'-', "NSSize", "intrinsicContentSize", {}},
         {'-', "void", "setTranslatesAutoresizingMaskIntoConstraints:", {"BOOL"}},
         {'-', "NSLayoutXAxisAnchor *", "leadingAnchor", {}},
         {'-', "NSLayoutXAxisAnchor *", "trailingAnchor", {}},
         {'-', "NSLayoutYAxisAnchor *", "topAnchor", {}},
         {'-', "NSLayoutYAxisAnchor *", "bottomAnchor", {}}}},
-    {"NSControl", "NSView", {}},
-    {"NSButton", "NSControl", {{'-', "void", "setTitle:", {"NSString *"}},
-        {'-', "void", "setImage:", {"NSImage *"}}}},
+    {"NSControl", "NSView", {}}, {"NSButton", "NSControl", {
+        {'-', "void", "setTitle:", {"NSString *"}}, {'-', "void", "setImage:", {"NSImage *"}}}},
     {"NSStatusBarButton", "NSButton", {}},
     // AppKit/NSLayoutAnchor.h, NSLayoutConstraint.h
     {"NSLayoutAnchor", "NSObject", {{'-', "NSLayoutConstraint *", "constraintEqualToAnchor:",
@@ -55,24 +54,20 @@ const std::vector<ClassDeclaration> declaredClasses{
     // AppKit/NSMenu.h, NSMenuItem.h
     {"NSMenu", "NSObject", {{'-', "void", "addItem:", {"NSMenuItem *"}}}},
     {"NSMenuItem", "NSObject", {{'-', "instancetype", "initWithTitle:action:keyEquivalent:",
-        {"NSString *", "nullable SEL", "NSString *"}},
-        {'+', "NSMenuItem *", "separatorItem", {}}, {'-', "void", "setTitle:", {"NSString *"}},
-        {'-', "void", "setEnabled:", {"BOOL"}}, {'-', "void", "setHidden:", {"BOOL"}},
-        {'-', "void", "setTarget:", {"id"}}}},
+        {"NSString *", "nullable SEL", "NSString *"}}, {'+', "NSMenuItem *", "separatorItem", {}},
+        {'-', "void", "setTitle:", {"NSString *"}}, {'-', "void", "setEnabled:", {"BOOL"}},
+        {'-', "void", "setHidden:", {"BOOL"}}, {'-', "void", "setTarget:", {"id"}}}},
     // Foundation/NSTimer.h, NSRunLoop.h
     {"NSTimer", "NSObject", {{'+', "NSTimer *", "scheduledTimerWithTimeInterval:repeats:block:",
-        {"NSTimeInterval", "BOOL", "void (^)(NSTimer *timer)"}},
-        {'-', "void", "invalidate", {}}}},
+        {"NSTimeInterval", "BOOL", "void (^)(NSTimer *timer)"}}, {'-', "void", "invalidate", {}}}},
     {"NSRunLoop", "NSObject", {{'+', "NSRunLoop *", "mainRunLoop", {}},
         {'-', "void", "addTimer:forMode:", {"NSTimer *", "NSRunLoopMode"}}}},
     // AppKit/NSFont.h, NSColor.h, NSParagraphStyle.h
     {"NSFont", "NSObject", {{'+', "NSFont *", "monospacedDigitSystemFontOfSize:weight:",
-        {"CGFloat", "NSFontWeight"}},
-        {'-', "CGFloat", "ascender", {}}, {'-', "CGFloat", "descender", {}},
-        {'-', "CGFloat", "leading", {}}}},
+        {"CGFloat", "NSFontWeight"}}, {'-', "CGFloat", "ascender", {}},
+        {'-', "CGFloat", "descender", {}}, {'-', "CGFloat", "leading", {}}}},
     {"NSColor", "NSObject", {{'+', "NSColor *", "labelColor", {}}}},
-    {"NSParagraphStyle", "NSObject", {}},
-    {"NSMutableParagraphStyle", "NSParagraphStyle", {
+    {"NSParagraphStyle", "NSObject", {}}, {"NSMutableParagraphStyle", "NSParagraphStyle", {
         {'-', "void", "setAlignment:", {"NSTextAlignment"}},
         {'-', "void", "setLineBreakMode:", {"NSLineBreakMode"}}}},
     // Foundation/NSArray.h, NSDictionary.h, NSString.h; AppKit/NSStringDrawing.h
@@ -82,9 +77,8 @@ const std::vector<ClassDeclaration> declaredClasses{
         {"const ObjectType _Nonnull [_Nullable]", "const KeyType <NSCopying> _Nonnull [_Nullable]",
          "NSUInteger"}}}},
     {"NSString", "NSObject", {{'-', "nullable instancetype", "initWithBytes:length:encoding:",
-        {"const void *", "NSUInteger", "NSStringEncoding"}},
-        {'-', "NSSize", "sizeWithAttributes:",
-         {"nullable NSDictionary<NSAttributedStringKey, id> *"}},
+        {"const void *", "NSUInteger", "NSStringEncoding"}}, {'-', "NSSize", "sizeWithAttributes:",
+        {"nullable NSDictionary<NSAttributedStringKey, id> *"}},
         {'-', "void", "drawInRect:withAttributes:",
          {"NSRect", "nullable NSDictionary<NSAttributedStringKey, id> *"}}}},
 };
