@@ -14,6 +14,7 @@
 
 #include "platform/macos/Foundation.h"
 
+#include <algorithm>
 #include <any>
 #include <cctype>
 #include <cstring>
@@ -60,13 +61,16 @@ struct Instance {
     std::vector<id> held = {};
 };
 
+// Its instances are freed with it.
 struct World {
+    std::vector<id> made;
     std::map<id, Instance> objects;
     std::map<std::string, int> counters;
     std::vector<std::vector<id>> pools;
     std::vector<std::pair<std::string, std::string>> messages; // selector, [receiver message]
     bool statusItemsHaveButton = true, isTrackingMenu = false; // a menu open: its tracking mode
     id statusItem = nil;                                       // the last item made
+    ~World() { std::for_each(made.begin(), made.end(), object_dispose); }
 };
 
 // The world of the running test; a new one (the doubles registered first, if need be) frees the
@@ -154,7 +158,10 @@ Result genericBody(id self, SEL selector, Arguments... arguments) {
 }
 
 // The generic body of each C signature that a message is sent with in the program, by encoding.
-std::map<std::string, IMP>& genericBodies();
+inline std::map<std::string, IMP>& genericBodies() {
+    static std::map<std::string, IMP> bodies;
+    return bodies;
+}
 
 template <typename Result, typename... Arguments>
 inline const IMP genericBodyOf = genericBodies()[messageEncoding<Result, Arguments...>()] =
@@ -172,8 +179,9 @@ using ClassDeclaration = std::tuple<std::string, std::string, std::vector<Method
 extern const std::vector<ClassDeclaration> declaredClasses;
 extern const std::vector<std::string> declaredElsewhere; // selectors of protocols and the program
 
-// The encoding of a declared method, with the class of each object type: "@\"NSMenuItem\"@:".
-std::string declaredEncoding(const MethodDeclaration& method);
+// The encoding of a type as the SDK spells it, an object type with its class: "@\"NSMenuItem\"" for
+// "NSMenuItem *".
+std::string encodingOfType(std::string type);
 
 // Whether a call with the C signature `sent` reaches a method declared as `declared` correctly:
 // the same types in the same order, regardless of offsets, qualifiers (const, oneway) and class

@@ -88,8 +88,6 @@ const std::vector<ClassDeclaration> declaredClasses{
 const std::vector<std::string> declaredElsewhere{"applicationDidFinishLaunching:", "refreshNow",
                                                  "quit"};
 
-namespace {
-
 // For arm64 macOS: BOOL is bool there, NSInteger long, CGFloat double, and NSRect, NSPoint and
 // NSSize are the CoreGraphics structs. Nullability changes no type.
 std::string encodingOfType(std::string type) {
@@ -114,17 +112,6 @@ std::string encodingOfType(std::string type) {
         return "r^@"; // a C array of objects
     }
     return type.starts_with("id") ? "@" : "?";
-}
-
-} // namespace
-
-std::string declaredEncoding(const MethodDeclaration& method) {
-    const auto& [kind, returnType, selector, argumentTypes] = method;
-    std::string types = encodingOfType(returnType) + "@:";
-    for (const std::string& type : argumentTypes) {
-        types += encodingOfType(type);
-    }
-    return types;
 }
 
 // The SDK's values and the types of its exported symbols, as the binding has them: a build
