@@ -1,15 +1,14 @@
 #include "appkit/MessageCheck.h"
-#include "platform/macos/Runtime.h"
 #include "platform/simulated/ManualLoop.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 
-// What properties cannot do: memory, strings and collections, the event loop, the status item,
-// timers and their blocks, fonts and text measuring. Beyond the runtime, the binding links
-// against the frameworks' constants, the autorelease pools and the stack block class. A constant
-// string is made of its class; the world keeps the rest.
+// What properties cannot do: memory, strings and collections, the status item, timers and their
+// blocks, fonts and text measuring. Beyond the runtime, the binding links against the frameworks'
+// constants, the autorelease pools and the stack block class. A constant string is made of its
+// class; the world keeps the rest.
 extern "C" {
 id const NSRunLoopCommonModes = reinterpret_cast<id>(new Class());
 id NSFontAttributeName = reinterpret_cast<id>(new Class());
@@ -149,13 +148,6 @@ const std::map<std::string, std::pair<std::string, IMP>>& behaviours() {
         {"dictionaryWithObjects:forKeys:count:",
          typed(+[](id cls, SEL, const id* objects, const id* keys, NSUInteger count) {
              return collection(cls, objects, keys, count);
-         })},
-        // The event loop's first event, the end of launching; the tests bring the later ones.
-        {"run", typed(+[](id self, SEL) {
-             void* pool = objc_autoreleasePoolPush();
-             send<void, id>(property<id>(self, "delegate"),
-                            sel_registerName("applicationDidFinishLaunching:"), nil);
-             objc_autoreleasePoolPop(pool);
          })},
         // The item's button is made when first asked for, unless the test makes items without.
         {"statusItemWithLength:", typed(+[](id, SEL, CGFloat) {

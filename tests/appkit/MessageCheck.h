@@ -119,9 +119,7 @@ std::string describe(const T& value) {
         text << (value == nullptr ? "nil" : sel_getName(value));
     } else if constexpr (std::is_same_v<T, BOOL>) {
         text << (value ? "YES" : "NO");
-    } else if constexpr (std::is_pointer_v<T>) {
-        text << "<pointer>";
-    } else if constexpr (std::is_arithmetic_v<T>) {
+    } else if constexpr (std::is_arithmetic_v<T> || std::is_pointer_v<T>) {
         text << value;
     } else {
         double fields[sizeof(T) / sizeof(double)];

@@ -98,7 +98,9 @@ std::string encodingOfType(std::string type) {
         {"NSActivityOptions", "Q"}, {"NSLineBreakMode", "Q"}, {"NSStringEncoding", "Q"},
         {"NSRunLoopMode", "@"}, {"NSPoint", "{CGPoint=dd}"}, {"NSSize", "{CGSize=dd}"},
         {"NSRect", "{CGRect={CGPoint=dd}{CGSize=dd}}"}, {"const void *", "r^v"},
-        {"void (^)(NSTimer *timer)", "@?"}};
+        {"void (^)(NSTimer *timer)", "@?"}, {"const ObjectType _Nonnull [_Nonnull]", "r^@"},
+        {"const ObjectType _Nonnull [_Nullable]", "r^@"},
+        {"const KeyType <NSCopying> _Nonnull [_Nullable]", "r^@"}}; // C arrays of objects
     // clang-format on
     type = std::regex_replace(type, std::regex("^nullable "), "");
     if (encodings.contains(type)) {
@@ -107,9 +109,6 @@ std::string encodingOfType(std::string type) {
     std::smatch object;
     if (std::regex_search(type, object, std::regex(R"(^(?:__kindof )?(\w+)(?:<.*>)? *\*$)"))) {
         return "@\"" + object[1].str() + '"'; // "NSMenuItem *" as @"NSMenuItem"
-    }
-    if (type.starts_with("const ") && type.ends_with("]")) {
-        return "r^@"; // a C array of objects
     }
     return type.starts_with("id") ? "@" : "?";
 }
