@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <memory>
-#include <regex>
 #include <stdexcept>
 #include <utility>
 
@@ -114,13 +113,12 @@ id objectAnswer(id self, const std::string& selector, bool hasArguments) {
         return *kept;
     }
     // The declared class of the object answered: "@\"NSMenuItem\"" is an NSMenuItem.
-    std::cmatch answered;
-    std::regex_search(method_getTypeEncoding(class_getInstanceMethod(
-                          object_getClass(self), sel_registerName(selector.c_str()))),
-                      answered, std::regex("^@\"(\\w+)\""));
-    const id answer =
-        make(objc_getClass(answered[1].matched ? answered[1].str().c_str() : "NSObject"),
-             hasArguments ? "" : describeObject(self) + '.' + selector);
+    const std::string types = method_getTypeEncoding(
+        class_getInstanceMethod(object_getClass(self), sel_registerName(selector.c_str())));
+    const std::string answered =
+        types[1] == '"' ? types.substr(2, types.find('"', 2) - 2) : "NSObject";
+    const id answer = make(objc_getClass(answered.c_str()),
+                           hasArguments ? "" : describeObject(self) + '.' + selector);
     if (hasArguments) {
         return autorelease(answer);
     }
