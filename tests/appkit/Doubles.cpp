@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <memory>
-#include <optional>
-#include <regex>
 #include <stdexcept>
 #include <utility>
 
@@ -13,13 +11,7 @@ namespace tarvo::appkit::doubles {
 
 namespace {
 
-std::unique_ptr<World> current;
-// Every instance, freed at the next reset and when the tests end.
-struct Instances {
-    std::vector<id> all;
-    ~Instances() { std::for_each(all.begin(), all.end(), object_dispose); }
-};
-std::optional<Instances> made;
+std::unique_ptr<World> current; // freed at the next reset and when the tests end
 
 // A class for each declared class and, for each of its declared methods, a method typed as
 // declared: the behaviour of its selector, else the generic body of its signature, else none (no
@@ -31,9 +23,11 @@ bool registerDoubles() {
         if (superclass.empty()) { // instances start with their class, as NSObject declares
             class_addIvar(cls, "isa", sizeof(Class), std::countr_zero(alignof(Class)), "#");
         }
-        for (const MethodDeclaration& method : methods) {
-            const auto& [kind, returnType, selector, argumentTypes] = method;
-            const std::string types = declaredEncoding(method);
+        for (const auto& [kind, returnType, selector, argumentTypes] : methods) {
+            std::string types = encodingOfType(returnType) + "@:";
+            for (const std::string& type : argumentTypes) {
+                types += encodingOfType(type);
+            }
             const auto behaviour = behaviours().find(selector);
             const std::map<std::string, IMP> bodies =
                 behaviour == behaviours().end() ? genericBodies() : std::map{behaviour->second};
@@ -52,11 +46,6 @@ bool registerDoubles() {
 
 } // namespace
 
-std::map<std::string, IMP>& genericBodies() {
-    static std::map<std::string, IMP> bodies;
-    return bodies;
-}
-
 World& world() {
     return *current;
 }
@@ -64,7 +53,6 @@ World& world() {
 // Classes and constants are permanent: not the program's to release.
 void resetWorld() {
     [[maybe_unused]] static const bool registered = registerDoubles();
-    made.emplace();
     current = std::make_unique<World>();
     for (const auto& [name, superclass, methods] : declaredClasses) {
         current->objects[reinterpret_cast<id>(objc_getClass(name.c_str()))] = {name, 1, true};
@@ -91,7 +79,7 @@ Instance& instance(id object) {
 }
 
 id make(Class cls, std::string name) {
-    const id object = made->all.emplace_back(class_createInstance(cls, 0));
+    const id object = world().made.emplace_back(class_createInstance(cls, 0));
     if (name.empty()) { // "NSStatusItem1" for the first NSStatusItem
         name = class_getName(cls) + std::to_string(++world().counters[class_getName(cls)]);
     }
@@ -120,23 +108,17 @@ id autorelease(id object) {
     return object;
 }
 
-void add(id object, id item) {
-    instance(object).items.push_back(item);
-    instance(object).held.push_back(retain(item));
-}
-
 id objectAnswer(id self, const std::string& selector, bool hasArguments) {
     if (const id* kept = std::any_cast<id>(&instance(self).properties[selector])) {
         return *kept;
     }
     // The declared class of the object answered: "@\"NSMenuItem\"" is an NSMenuItem.
-    std::cmatch answered;
-    std::regex_search(method_getTypeEncoding(class_getInstanceMethod(
-                          object_getClass(self), sel_registerName(selector.c_str()))),
-                      answered, std::regex("^@\"(\\w+)\""));
-    const id answer =
-        make(objc_getClass(answered[1].matched ? answered[1].str().c_str() : "NSObject"),
-             hasArguments ? "" : describeObject(self) + '.' + selector);
+    const std::string types = method_getTypeEncoding(
+        class_getInstanceMethod(object_getClass(self), sel_registerName(selector.c_str())));
+    const std::string answered =
+        types[1] == '"' ? types.substr(2, types.find('"', 2) - 2) : "NSObject";
+    const id answer = make(objc_getClass(answered.c_str()),
+                           hasArguments ? "" : describeObject(self) + '.' + selector);
     if (hasArguments) {
         return autorelease(answer);
     }
@@ -160,8 +142,7 @@ void checkMessage(id receiver, Class lookupClass, SEL selector, const std::strin
     const std::string name = sel_getName(selector);
     std::string text = describeObject(receiver);
     if (receiver != nil) {
-        const auto found = world().objects.find(receiver);
-        require(found == world().objects.end() || found->second.retainCount > 0,
+        require(class_isMetaClass(object_getClass(receiver)) || instance(receiver).retainCount > 0,
                 name + " sent to " + text + ", which is deallocated");
         const Method method = class_getInstanceMethod(lookupClass, selector);
         require(method != nullptr, name + " sent to " + text + ", which has no method for it");

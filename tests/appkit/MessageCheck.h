@@ -14,6 +14,7 @@
 
 #include "platform/macos/Foundation.h"
 
+#include <algorithm>
 #include <any>
 #include <cctype>
 #include <cstring>
@@ -50,23 +51,26 @@ std::string messageEncoding() {
 namespace doubles {
 
 // Named after its class ("NSStatusItem1"), or after the getter that made it. Permanent: classes,
-// constants and shared objects, never deallocated. Items: a menu's, a view's subviews, an array's.
-// Held: what it releases when it goes.
+// constants and shared objects, never deallocated. Held: what it releases when it goes, in the
+// order it was given (a menu's items, an array's objects).
 struct Instance {
     std::string name;
     long retainCount = 1; // 0: deallocated
     bool isPermanent = false;
     std::map<std::string, std::any> properties = {};
-    std::vector<id> items = {}, held = {};
+    std::vector<id> held = {};
 };
 
+// Its instances are freed with it.
 struct World {
+    std::vector<id> made;
     std::map<id, Instance> objects;
     std::map<std::string, int> counters;
     std::vector<std::vector<id>> pools;
     std::vector<std::pair<std::string, std::string>> messages; // selector, [receiver message]
     bool statusItemsHaveButton = true, isTrackingMenu = false; // a menu open: its tracking mode
     id statusItem = nil;                                       // the last item made
+    ~World() { std::for_each(made.begin(), made.end(), object_dispose); }
 };
 
 // The world of the running test; a new one (the doubles registered first, if need be) frees the
@@ -83,7 +87,6 @@ id make(Class cls, std::string name = {}); // a new instance, owned by the calle
 id retain(id object);
 void release(id object);
 id autorelease(id object);
-void add(id object, id item); // kept
 
 template <typename T>
 T property(id object, const std::string& key) {
@@ -110,16 +113,13 @@ std::string describeObject(id object);
 template <typename T>
 std::string describe(const T& value) {
     std::ostringstream text;
-    text.precision(15);
     if constexpr (std::is_same_v<T, id>) {
         text << describeObject(value);
     } else if constexpr (std::is_same_v<T, SEL>) {
         text << (value == nullptr ? "nil" : sel_getName(value));
     } else if constexpr (std::is_same_v<T, BOOL>) {
         text << (value ? "YES" : "NO");
-    } else if constexpr (std::is_pointer_v<T>) {
-        text << "<pointer>";
-    } else if constexpr (std::is_arithmetic_v<T>) {
+    } else if constexpr (std::is_arithmetic_v<T> || std::is_pointer_v<T>) {
         text << value;
     } else {
         double fields[sizeof(T) / sizeof(double)];
@@ -137,12 +137,13 @@ std::string describe(const T& value) {
 // new object.
 id objectAnswer(id self, const std::string& selector, bool hasArguments);
 
-// A setter keeps its argument as the property it names ("length" for setLength:).
+// A setter keeps its argument as the property it names ("length" for setLength:), an adder too
+// ("subview" for addSubview:), the object added held after those before it.
 template <typename Result, typename... Arguments>
 Result genericBody(id self, SEL selector, Arguments... arguments) {
     const std::string name = sel_getName(selector);
     if constexpr (sizeof...(Arguments) == 1) {
-        if (name.starts_with("set")) {
+        if (name.starts_with("set") || name.starts_with("add")) {
             const char first = static_cast<char>(std::tolower(name[3]));
             store(self, first + name.substr(4, name.size() - 5), arguments...);
         }
@@ -155,7 +156,10 @@ Result genericBody(id self, SEL selector, Arguments... arguments) {
 }
 
 // The generic body of each C signature that a message is sent with in the program, by encoding.
-std::map<std::string, IMP>& genericBodies();
+inline std::map<std::string, IMP>& genericBodies() {
+    static std::map<std::string, IMP> bodies;
+    return bodies;
+}
 
 template <typename Result, typename... Arguments>
 inline const IMP genericBodyOf = genericBodies()[messageEncoding<Result, Arguments...>()] =
@@ -173,8 +177,9 @@ using ClassDeclaration = std::tuple<std::string, std::string, std::vector<Method
 extern const std::vector<ClassDeclaration> declaredClasses;
 extern const std::vector<std::string> declaredElsewhere; // selectors of protocols and the program
 
-// The encoding of a declared method, with the class of each object type: "@\"NSMenuItem\"@:".
-std::string declaredEncoding(const MethodDeclaration& method);
+// The encoding of a type as the SDK spells it, an object type with its class: "@\"NSMenuItem\"" for
+// "NSMenuItem *".
+std::string encodingOfType(std::string type);
 
 // Whether a call with the C signature `sent` reaches a method declared as `declared` correctly:
 // the same types in the same order, regardless of offsets, qualifiers (const, oneway) and class

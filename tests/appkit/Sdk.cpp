@@ -16,9 +16,9 @@ const std::vector<ClassDeclaration> declaredClasses{
     {"NSObject", "", {{'+', "instancetype", "alloc", {}}, {'-', "instancetype", "init", {}},
         {'-', "instancetype", "retain", {}}, {'-', "oneway void", "release", {}}}},
     // AppKit/NSResponder.h, NSApplication.h
-    {"NSResponder", "NSObject", {}},
-    {"NSApplication", "NSResponder", {{'+', "__kindof NSApplication *", "sharedApplication", {}},
-        {'-', "void", "setDelegate:", {"id<NSApplicationDelegate>"}}, {'-', "void", "run", {}},
+    {"NSResponder", "NSObject", {}}, {"NSApplication", "NSResponder", {
+        {'+', "__kindof NSApplication *", "sharedApplication", {}}, {'-', "void", "run", {}},
+        {'-', "void", "setDelegate:", {"id<NSApplicationDelegate>"}},
         {'-', "BOOL", "setActivationPolicy:", {"NSApplicationActivationPolicy"}},
         {'-', "void", "terminate:", {"nullable id"}}}},
     // Foundation/NSProcessInfo.h
@@ -34,17 +34,16 @@ const std::vector<ClassDeclaration> declaredClasses{
     {"NSView", "NSResponder", {{'-', "instancetype", "initWithFrame:", {"NSRect"}},
         {'-', "nullable instancetype", "initWithCoder:", {"NSCoder *"}},
         {'-', "NSRect", "bounds", {}}, {'-', "void", "addSubview:", {"NSView *"}},
-        {'-', "void", "setNeedsDisplay:", {"BOOL"}}, {'-', "void", "drawRect:", {"NSRect"}},
-        {'-', "nullable NSView *", "hitTest:", {"NSPoint"}},
+        {'-', "void", "setNeedsDisplay:", {"BOOL"}},
+        {'-', "void", "drawRect:", {"NSRect"}}, {'-', "nullable NSView *", "hitTest:", {"NSPoint"}},
         {'-', "NSSize", "intrinsicContentSize", {}},
         {'-', "void", "setTranslatesAutoresizingMaskIntoConstraints:", {"BOOL"}},
         {'-', "NSLayoutXAxisAnchor *", "leadingAnchor", {}},
         {'-', "NSLayoutXAxisAnchor *", "trailingAnchor", {}},
         {'-', "NSLayoutYAxisAnchor *", "topAnchor", {}},
         {'-', "NSLayoutYAxisAnchor *", "bottomAnchor", {}}}},
-    {"NSControl", "NSView", {}},
-    {"NSButton", "NSControl", {{'-', "void", "setTitle:", {"NSString *"}},
-        {'-', "void", "setImage:", {"NSImage *"}}}},
+    {"NSControl", "NSView", {}}, {"NSButton", "NSControl", {
+        {'-', "void", "setTitle:", {"NSString *"}}, {'-', "void", "setImage:", {"NSImage *"}}}},
     {"NSStatusBarButton", "NSButton", {}},
     // AppKit/NSLayoutAnchor.h, NSLayoutConstraint.h
     {"NSLayoutAnchor", "NSObject", {{'-', "NSLayoutConstraint *", "constraintEqualToAnchor:",
@@ -55,24 +54,20 @@ const std::vector<ClassDeclaration> declaredClasses{
     // AppKit/NSMenu.h, NSMenuItem.h
     {"NSMenu", "NSObject", {{'-', "void", "addItem:", {"NSMenuItem *"}}}},
     {"NSMenuItem", "NSObject", {{'-', "instancetype", "initWithTitle:action:keyEquivalent:",
-        {"NSString *", "nullable SEL", "NSString *"}},
-        {'+', "NSMenuItem *", "separatorItem", {}}, {'-', "void", "setTitle:", {"NSString *"}},
-        {'-', "void", "setEnabled:", {"BOOL"}}, {'-', "void", "setHidden:", {"BOOL"}},
-        {'-', "void", "setTarget:", {"id"}}}},
+        {"NSString *", "nullable SEL", "NSString *"}}, {'+', "NSMenuItem *", "separatorItem", {}},
+        {'-', "void", "setTitle:", {"NSString *"}}, {'-', "void", "setEnabled:", {"BOOL"}},
+        {'-', "void", "setHidden:", {"BOOL"}}, {'-', "void", "setTarget:", {"id"}}}},
     // Foundation/NSTimer.h, NSRunLoop.h
     {"NSTimer", "NSObject", {{'+', "NSTimer *", "scheduledTimerWithTimeInterval:repeats:block:",
-        {"NSTimeInterval", "BOOL", "void (^)(NSTimer *timer)"}},
-        {'-', "void", "invalidate", {}}}},
+        {"NSTimeInterval", "BOOL", "void (^)(NSTimer *timer)"}}, {'-', "void", "invalidate", {}}}},
     {"NSRunLoop", "NSObject", {{'+', "NSRunLoop *", "mainRunLoop", {}},
         {'-', "void", "addTimer:forMode:", {"NSTimer *", "NSRunLoopMode"}}}},
     // AppKit/NSFont.h, NSColor.h, NSParagraphStyle.h
     {"NSFont", "NSObject", {{'+', "NSFont *", "monospacedDigitSystemFontOfSize:weight:",
-        {"CGFloat", "NSFontWeight"}},
-        {'-', "CGFloat", "ascender", {}}, {'-', "CGFloat", "descender", {}},
-        {'-', "CGFloat", "leading", {}}}},
+        {"CGFloat", "NSFontWeight"}}, {'-', "CGFloat", "ascender", {}},
+        {'-', "CGFloat", "descender", {}}, {'-', "CGFloat", "leading", {}}}},
     {"NSColor", "NSObject", {{'+', "NSColor *", "labelColor", {}}}},
-    {"NSParagraphStyle", "NSObject", {}},
-    {"NSMutableParagraphStyle", "NSParagraphStyle", {
+    {"NSParagraphStyle", "NSObject", {}}, {"NSMutableParagraphStyle", "NSParagraphStyle", {
         {'-', "void", "setAlignment:", {"NSTextAlignment"}},
         {'-', "void", "setLineBreakMode:", {"NSLineBreakMode"}}}},
     // Foundation/NSArray.h, NSDictionary.h, NSString.h; AppKit/NSStringDrawing.h
@@ -82,9 +77,8 @@ const std::vector<ClassDeclaration> declaredClasses{
         {"const ObjectType _Nonnull [_Nullable]", "const KeyType <NSCopying> _Nonnull [_Nullable]",
          "NSUInteger"}}}},
     {"NSString", "NSObject", {{'-', "nullable instancetype", "initWithBytes:length:encoding:",
-        {"const void *", "NSUInteger", "NSStringEncoding"}},
-        {'-', "NSSize", "sizeWithAttributes:",
-         {"nullable NSDictionary<NSAttributedStringKey, id> *"}},
+        {"const void *", "NSUInteger", "NSStringEncoding"}}, {'-', "NSSize", "sizeWithAttributes:",
+        {"nullable NSDictionary<NSAttributedStringKey, id> *"}},
         {'-', "void", "drawInRect:withAttributes:",
          {"NSRect", "nullable NSDictionary<NSAttributedStringKey, id> *"}}}},
 };
@@ -93,8 +87,6 @@ const std::vector<ClassDeclaration> declaredClasses{
 // own menu actions -refreshNow and -quit (which take no sender), whose class the binding makes.
 const std::vector<std::string> declaredElsewhere{"applicationDidFinishLaunching:", "refreshNow",
                                                  "quit"};
-
-namespace {
 
 // For arm64 macOS: BOOL is bool there, NSInteger long, CGFloat double, and NSRect, NSPoint and
 // NSSize are the CoreGraphics structs. Nullability changes no type.
@@ -106,7 +98,9 @@ std::string encodingOfType(std::string type) {
         {"NSActivityOptions", "Q"}, {"NSLineBreakMode", "Q"}, {"NSStringEncoding", "Q"},
         {"NSRunLoopMode", "@"}, {"NSPoint", "{CGPoint=dd}"}, {"NSSize", "{CGSize=dd}"},
         {"NSRect", "{CGRect={CGPoint=dd}{CGSize=dd}}"}, {"const void *", "r^v"},
-        {"void (^)(NSTimer *timer)", "@?"}};
+        {"void (^)(NSTimer *timer)", "@?"}, {"const ObjectType _Nonnull [_Nonnull]", "r^@"},
+        {"const ObjectType _Nonnull [_Nullable]", "r^@"},
+        {"const KeyType <NSCopying> _Nonnull [_Nullable]", "r^@"}}; // C arrays of objects
     // clang-format on
     type = std::regex_replace(type, std::regex("^nullable "), "");
     if (encodings.contains(type)) {
@@ -116,21 +110,7 @@ std::string encodingOfType(std::string type) {
     if (std::regex_search(type, object, std::regex(R"(^(?:__kindof )?(\w+)(?:<.*>)? *\*$)"))) {
         return "@\"" + object[1].str() + '"'; // "NSMenuItem *" as @"NSMenuItem"
     }
-    if (type.starts_with("const ") && type.ends_with("]")) {
-        return "r^@"; // a C array of objects
-    }
     return type.starts_with("id") ? "@" : "?";
-}
-
-} // namespace
-
-std::string declaredEncoding(const MethodDeclaration& method) {
-    const auto& [kind, returnType, selector, argumentTypes] = method;
-    std::string types = encodingOfType(returnType) + "@:";
-    for (const std::string& type : argumentTypes) {
-        types += encodingOfType(type);
-    }
-    return types;
 }
 
 // The SDK's values and the types of its exported symbols, as the binding has them: a build
