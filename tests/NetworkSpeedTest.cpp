@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tarvo {
@@ -20,11 +21,7 @@ const auto en1 = [](Bytes in, Bytes out) { return InterfaceCounters{9, {"en1"}, 
 // taken by another name) only sets its baseline, the others keep counting; reordered; a 32-bit
 // wrap, 64-bit counters uncut; restarted 64-bit counters, in either direction, start afresh.
 TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
-    struct Case {
-        unsigned counterBits;
-        double down, up;
-        std::vector<Reading> readings;
-    };
+    using Case = std::tuple<unsigned, double, double, std::vector<Reading>>; // bits, down, up
     const Case cases[] = {{64, 0, 0, {{en0(4'000'000'000, 17'500'000)}}},
                           {64, 60, 5, {{en0(100, 10)}, {en0(160, 15), en1(4e9, 1e7)}}},
                           {64, 60, 5, {{en0(100, 10), en1(900, 90)}, {en0(160, 15)}}},
@@ -37,13 +34,13 @@ TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
                           {64, 10, 20, {{en0(9000, 9), en1(1, 1)}, {en0(1000, 20), en1(11, 21)}}},
                           {64, 10, 20, {{en0(9, 9000), en1(1, 1)}, {en0(20, 1000), en1(11, 21)}}}};
     for (const Case& c : cases) {
+        const auto& [counterBits, down, up, readings] = c;
         NetworkSpeed speed;
         NetworkSample last;
-        for (const Reading& reading : c.readings) {
-            last = speed.measure(reading, c.counterBits);
+        for (const Reading& reading : readings) {
+            last = speed.measure(reading, counterBits);
         }
-        EXPECT_EQ(std::pair(last.downloadBytesPerSec, last.uploadBytesPerSec),
-                  std::pair(c.down, c.up))
+        EXPECT_EQ(std::pair(last.downloadBytesPerSec, last.uploadBytesPerSec), std::pair(down, up))
             << "case " << &c - cases;
     }
 }

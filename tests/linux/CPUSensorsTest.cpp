@@ -3,6 +3,7 @@
 #include "samplers/CPUSensorKeys.h"
 #include "samplers/SMCClient.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,10 +36,8 @@ struct FakeSys {
         return root + (file.starts_with("hwmon") ? "/class/hwmon/" : "/class/thermal/") + file;
     }
 
-    const std::string root = [] {
-        std::string pattern = fs::temp_directory_path() / "tarvo-sys-XXXXXX";
-        return std::string(mkdtemp(pattern.data()));
-    }();
+    const std::string root =
+        mkdtemp((fs::temp_directory_path() / "tarvo-sys-XXXXXX").string().data());
 };
 
 // Each layout: its files, then the sensors chosen, in order.
@@ -67,10 +66,9 @@ TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
          {"thermal_zone1/temp", "thermal_zone3/temp"}}};
     for (const auto& [files, chosen] : layouts) {
         const FakeSys sys(files);
-        Files expected;
-        for (const std::string& file : chosen) {
-            expected.push_back(sys.path(file));
-        }
+        Files expected(chosen.size());
+        std::transform(chosen.begin(), chosen.end(), expected.begin(),
+                       [&](auto& f) { return sys.path(f); });
         EXPECT_EQ(findCPUSensors(sys.root), expected) << files[2];
     }
 }
@@ -86,14 +84,14 @@ TEST(LinuxSMCDriver, AnswersTheKeysFromSensorsKeptOpen) {
     }
     const FakeSys sys(files);
     const SMCConnection conn = openSMCUnder(sys.root);
+    using Readings = std::vector<std::optional<double>>;
     const auto pass = [conn] {
-        std::vector<std::optional<double>> readings;
+        Readings readings;
         for (const std::string_view key : smc::cpuTemperatureKeys) {
             readings.push_back(smc::readKey(conn, key));
         }
         return readings;
     };
-    using Readings = std::vector<std::optional<double>>;
     EXPECT_EQ(pass(), (Readings{40.0, 40.5, 41.0, 41.5, 42.0, 42.5, 43.0, 43.5}));
     const std::string texts[] = {
         "", "garbage", "60000", "47.5", "99999999999", "-2000", std::string(64, '0') + "42500"};
