@@ -33,9 +33,8 @@ TEST_F(CPUTemperatureTest, PollsAtOnceThenEveryTwoSecondsUntilStoppedOrSaysWhyNo
     mainLoop().advance(1.9);
     giveSensors({120.0F}); // the pass at 2 s reads nothing plausible and sends nothing
     mainLoop().advance(0.1);
-    EXPECT_EQ(received, std::vector{45.0});
-    EXPECT_EQ(reader->read(), 45.0);
-    EXPECT_EQ(reader->errorReason(), std::nullopt);
+    EXPECT_EQ(std::tuple(received, reader->read(), reader->errorReason()),
+              std::tuple(std::vector{45.0}, 45.0, std::nullopt));
 
     const std::size_t calls = smc().requests.size();
     reader->stop();

@@ -15,6 +15,7 @@ using Reading = std::vector<InterfaceCounters>;
 using Bytes = std::uint64_t;
 const auto en0 = [](Bytes in, Bytes out) { return InterfaceCounters{4, {"en0"}, in, out}; };
 const auto en1 = [](Bytes in, Bytes out) { return InterfaceCounters{9, {"en1"}, in, out}; };
+const auto rates = [](auto s) { return std::pair(s.downloadBytesPerSec, s.uploadBytesPerSec); };
 
 // Readings fed one after another to a new sampler, and what the last one must report: first
 // sight; a link that comes up, goes down, comes back or is re-created (a new index, or its index
@@ -40,8 +41,7 @@ TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
         for (const Reading& reading : readings) {
             last = speed.measure(reading, counterBits);
         }
-        EXPECT_EQ(std::pair(last.downloadBytesPerSec, last.uploadBytesPerSec), std::pair(down, up))
-            << "case " << &c - cases;
+        EXPECT_EQ(rates(last), std::pair(down, up)) << "case " << &c - cases;
     }
 }
 
@@ -52,11 +52,10 @@ TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaselines) {
     interfaces = Reading{en0(1'000'000, 2'000'000)};
     speed.sample();
     interfaces.reset();
-    EXPECT_EQ(speed.sample().downloadBytesPerSec, 0.0);
+    EXPECT_EQ(rates(speed.sample()), std::pair(0.0, 0.0));
     // Only the traffic since the last good reading, not the whole counters.
     interfaces = Reading{en0(1'000'300, 2'000'100)};
-    const NetworkSample next = speed.sample();
-    EXPECT_EQ(std::pair(next.downloadBytesPerSec, next.uploadBytesPerSec), std::pair(300.0, 100.0));
+    EXPECT_EQ(rates(speed.sample()), std::pair(300.0, 100.0));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "samplers/SMCValue.h"
 
 #include <array>
-#include <cstring>
+#include <bit>
 #include <gtest/gtest.h>
 
 namespace tarvo::smc {
@@ -14,8 +14,7 @@ using Bytes = std::array<std::uint8_t, sizeof(platform::SMCParamRecord)>;
 
 // The record as the driver sees it, its padding (whose contents do not matter) zeroed.
 Bytes bytesOf(const platform::SMCParamRecord& record) {
-    Bytes bytes;
-    std::memcpy(bytes.data(), &record, bytes.size());
+    auto bytes = std::bit_cast<Bytes>(record);
     for (const int padding : {10, 11, 37, 43}) {
         bytes[padding] = 0;
     }

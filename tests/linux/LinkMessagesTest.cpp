@@ -41,7 +41,10 @@ Bytes text(std::uint16_t type, const char* characters) { // with its terminating
     return attribute(type, Bytes(characters, characters + std::strlen(characters) + 1));
 }
 Bytes counters(std::uint64_t received, std::uint64_t sent, std::uint16_t type = IFLA_STATS64) {
-    return attribute(type, bytesOf(rtnl_link_stats64{.rx_bytes = received, .tx_bytes = sent}));
+    rtnl_link_stats64 statistics{};
+    statistics.rx_bytes = received;
+    statistics.tx_bytes = sent;
+    return attribute(type, bytesOf(statistics));
 }
 const auto kind = [](const char* k) { return attribute(IFLA_LINKINFO, text(IFLA_INFO_KIND, k)); };
 // Stacked on a link of another namespace, as in a container.
@@ -53,9 +56,7 @@ Bytes message(std::uint16_t type, const Bytes& body, std::uint32_t seq = sequenc
     const auto length = static_cast<std::uint32_t>(NLMSG_HDRLEN + body.size());
     return join({bytesOf(nlmsghdr{length, type, flags, seq, 0}), body});
 }
-Bytes ending(std::uint16_t type, std::uint16_t flags = NLM_F_MULTI, int result = 0) {
-    return message(type, bytesOf(nlmsgerr{result, {}}), sequence, flags);
-}
+const Bytes done = message(NLMSG_DONE, bytesOf(nlmsgerr{}));
 
 // A link message with its name and, after its counters, any further attributes.
 Bytes link(int index, const char* name, unsigned flags, const Bytes& attributes,
@@ -99,14 +100,14 @@ TEST(LinkMessages, CountUpTrafficLinksOfTheirOwnAtFullWidth) {
          link(11, "eth2", up, join({counters(30, 3), lowerElsewhere, kind("macvlan")})),
          link(12, "wwan0", up, join({counters(5, 0), lowerElsewhere, kind("veth")}))});
     EXPECT_EQ(addLinkMessages(first, sequence, links), LinkDumpProgress::more);
-    const Bytes last = join({link(8, "enp3s0", up, counters(40, 4)), ending(NLMSG_DONE)});
+    const Bytes last = join({link(8, "enp3s0", up, counters(40, 4)), done});
     EXPECT_EQ(addLinkMessages(last, sequence, links), LinkDumpProgress::done);
     EXPECT_EQ(shown(links), "2:4294967312/1 3:20/2 11:30/3 12:5/0 8:40/4 ");
 
     const std::vector<std::uint32_t> counted{2, 8};
     const Bytes dump =
         join({statistics(1, 1000, 1000), statistics(2, 0x1'0000'0010u, 0x2'0000'0001u),
-              statistics(8, 30, 3, sequence - 1), statistics(8, 40, 4), ending(NLMSG_DONE)});
+              statistics(8, 30, 3, sequence - 1), statistics(8, 40, 4), done});
     std::vector<InterfaceCounters> reading;
     EXPECT_EQ(addStatsMessages(dump, sequence, counted, reading), LinkDumpProgress::done);
     EXPECT_EQ(shown(reading), "2:4294967312/8589934593 8:40/4 ");
@@ -119,9 +120,11 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
     longMessage[0] += 4; // nlmsg_len, little-endian
     Bytes longAttribute = eth0;
     longAttribute[NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ifinfomsg)) + 1] = 0xFF; // rta_len's high byte
-    for (const Bytes& datagram : {ending(NLMSG_ERROR), ending(NLMSG_DONE, NLM_F_DUMP_INTR),
-                                  ending(NLMSG_DONE, NLM_F_MULTI, -ENOBUFS), longMessage,
-                                  longAttribute, Bytes(eth0.begin(), eth0.end() - 3)}) {
+    for (const Bytes& datagram :
+         {message(NLMSG_ERROR, bytesOf(nlmsgerr{})),
+          message(NLMSG_DONE, bytesOf(nlmsgerr{}), sequence, NLM_F_DUMP_INTR),
+          message(NLMSG_DONE, bytesOf(nlmsgerr{-ENOBUFS, {}})), longMessage, longAttribute,
+          Bytes(eth0.begin(), eth0.end() - 3)}) {
         std::vector<InterfaceCounters> reading;
         EXPECT_EQ(addLinkMessages(datagram, sequence, reading), LinkDumpProgress::failed);
         EXPECT_TRUE(reading.empty());
