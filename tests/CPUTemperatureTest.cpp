@@ -10,8 +10,7 @@
 namespace tarvo::simulated {
 
 // The reader on the simulated platform: the manual clock drives its timer and runs what it posts.
-class CPUTemperatureTest : public testing::Test {
-protected:
+struct CPUTemperatureTest : testing::Test {
     void SetUp() override { resetMainLoop(), resetSMC(); }
 
     std::shared_ptr<CPUTemperature> startReader() {
