@@ -4,7 +4,7 @@
 #include "samplers/SMCValue.h"
 
 #include <array>
-#include <bit>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace tarvo::smc {
@@ -14,7 +14,8 @@ using Bytes = std::array<std::uint8_t, sizeof(platform::SMCParamRecord)>;
 
 // The record as the driver sees it, its padding (whose contents do not matter) zeroed.
 Bytes bytesOf(const platform::SMCParamRecord& record) {
-    auto bytes = std::bit_cast<Bytes>(record);
+    Bytes bytes;
+    std::memcpy(bytes.data(), &record, bytes.size());
     for (const int padding : {10, 11, 37, 43}) {
         bytes[padding] = 0;
     }
