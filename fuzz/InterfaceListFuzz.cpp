@@ -1,48 +1,32 @@
-#include "platform/posix/InterfaceList.h"
+#include "support/DarwinInterfaces.h"
 
-#include <array>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <ifaddrs.h>
-#include <string>
-#include <sys/socket.h>
-#include <vector>
 
 // Turns the input into a getifaddrs-shaped list: per entry a flags byte, a family byte, an index
 // byte, a presence byte (address, statistics), a name length and name, then the statistics record.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    struct Entry {
-        std::string name;
-        sockaddr address{};
-        std::array<unsigned char, 96> statistics{}; // room for an if_data record
-        ifaddrs node{};
-        std::uint8_t presence = 0;
-    };
     std::size_t at = 0;
     const auto byte = [&] { return at < size ? data[at++] : std::uint8_t{0}; };
-    std::vector<Entry> entries;
+    std::vector<tarvo::platform::InterfaceEntry> entries;
     while (at < size && entries.size() < 64) {
-        Entry& entry = entries.emplace_back();
-        entry.node.ifa_flags = byte();
-        entry.address.sa_family = byte();
-        entry.address.sa_data[0] = static_cast<char>(byte()); // the interface index
-        entry.presence = byte();
+        auto& entry = entries.emplace_back();
+        entry.flags = byte();
+        entry.family = byte();
+        entry.index = byte();
+        const std::uint8_t presence = byte();
+        entry.hasAddress = (presence & 1) != 0;
+        entry.hasData = (presence & 2) != 0;
         for (std::size_t length = byte() % 16; length > 0; --length) {
             entry.name.push_back(static_cast<char>(byte()));
         }
-        for (auto& b : entry.statistics) {
-            b = byte();
-        }
+        std::array<std::uint8_t, 96> statistics{}; // an if_data record, of which two counters count
+        std::generate(statistics.begin(), statistics.end(), byte);
+        std::memcpy(&entry.received, &statistics[tarvo::platform::darwinLinkLayout.receivedOffset],
+                    4);
+        std::memcpy(&entry.sent, &statistics[tarvo::platform::darwinLinkLayout.sentOffset], 4);
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) { // linked once no entry moves any more
-        Entry& entry = entries[i];
-        entry.node.ifa_name = entry.name.data();
-        entry.node.ifa_addr = (entry.presence & 1) != 0 ? &entry.address : nullptr;
-        entry.node.ifa_data = (entry.presence & 2) != 0 ? entry.statistics.data() : nullptr;
-        entry.node.ifa_next = i + 1 < entries.size() ? &entries[i + 1].node : nullptr;
-    }
-    std::vector<tarvo::platform::InterfaceCounters> reading;
-    tarvo::platform::readInterfaceList(entries.empty() ? nullptr : &entries.front().node,
-                                       tarvo::platform::darwinLinkLayout, reading);
+    tarvo::platform::readDarwinList(entries);
     return 0;
 }

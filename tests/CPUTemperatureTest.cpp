@@ -10,8 +10,7 @@
 namespace tarvo::simulated {
 
 // The reader on the simulated platform: the manual clock drives its timer and runs what it posts.
-class CPUTemperatureTest : public testing::Test {
-protected:
+struct CPUTemperatureTest : testing::Test {
     void SetUp() override { resetMainLoop(), resetSMC(); }
 
     std::shared_ptr<CPUTemperature> startReader() {
@@ -33,9 +32,8 @@ TEST_F(CPUTemperatureTest, PollsAtOnceThenEveryTwoSecondsUntilStoppedOrSaysWhyNo
     mainLoop().advance(1.9);
     giveSensors({120.0F}); // the pass at 2 s reads nothing plausible and sends nothing
     mainLoop().advance(0.1);
-    EXPECT_EQ(received, std::vector{45.0});
-    EXPECT_EQ(reader->read(), 45.0);
-    EXPECT_EQ(reader->errorReason(), std::nullopt);
+    EXPECT_EQ(std::tuple(received, reader->read(), reader->errorReason()),
+              std::tuple(std::vector{45.0}, 45.0, std::nullopt));
 
     const std::size_t calls = smc().requests.size();
     reader->stop();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tarvo {
@@ -14,17 +15,14 @@ using Reading = std::vector<InterfaceCounters>;
 using Bytes = std::uint64_t;
 const auto en0 = [](Bytes in, Bytes out) { return InterfaceCounters{4, {"en0"}, in, out}; };
 const auto en1 = [](Bytes in, Bytes out) { return InterfaceCounters{9, {"en1"}, in, out}; };
+const auto rates = [](auto s) { return std::pair(s.downloadBytesPerSec, s.uploadBytesPerSec); };
 
 // Readings fed one after another to a new sampler, and what the last one must report: first
 // sight; a link that comes up, goes down, comes back or is re-created (a new index, or its index
 // taken by another name) only sets its baseline, the others keep counting; reordered; a 32-bit
 // wrap, 64-bit counters uncut; restarted 64-bit counters, in either direction, start afresh.
 TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
-    struct Case {
-        unsigned counterBits;
-        double down, up;
-        std::vector<Reading> readings;
-    };
+    using Case = std::tuple<unsigned, double, double, std::vector<Reading>>; // bits, down, up
     const Case cases[] = {{64, 0, 0, {{en0(4'000'000'000, 17'500'000)}}},
                           {64, 60, 5, {{en0(100, 10)}, {en0(160, 15), en1(4e9, 1e7)}}},
                           {64, 60, 5, {{en0(100, 10), en1(900, 90)}, {en0(160, 15)}}},
@@ -37,14 +35,13 @@ TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
                           {64, 10, 20, {{en0(9000, 9), en1(1, 1)}, {en0(1000, 20), en1(11, 21)}}},
                           {64, 10, 20, {{en0(9, 9000), en1(1, 1)}, {en0(20, 1000), en1(11, 21)}}}};
     for (const Case& c : cases) {
+        const auto& [counterBits, down, up, readings] = c;
         NetworkSpeed speed;
         NetworkSample last;
-        for (const Reading& reading : c.readings) {
-            last = speed.measure(reading, c.counterBits);
+        for (const Reading& reading : readings) {
+            last = speed.measure(reading, counterBits);
         }
-        EXPECT_EQ(std::pair(last.downloadBytesPerSec, last.uploadBytesPerSec),
-                  std::pair(c.down, c.up))
-            << "case " << &c - cases;
+        EXPECT_EQ(rates(last), std::pair(down, up)) << "case " << &c - cases;
     }
 }
 
@@ -55,11 +52,10 @@ TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaselines) {
     interfaces = Reading{en0(1'000'000, 2'000'000)};
     speed.sample();
     interfaces.reset();
-    EXPECT_EQ(speed.sample().downloadBytesPerSec, 0.0);
+    EXPECT_EQ(rates(speed.sample()), std::pair(0.0, 0.0));
     // Only the traffic since the last good reading, not the whole counters.
     interfaces = Reading{en0(1'000'300, 2'000'100)};
-    const NetworkSample next = speed.sample();
-    EXPECT_EQ(std::pair(next.downloadBytesPerSec, next.uploadBytesPerSec), std::pair(300.0, 100.0));
+    EXPECT_EQ(rates(speed.sample()), std::pair(300.0, 100.0));
 }
 
 } // namespace

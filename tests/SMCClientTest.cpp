@@ -2,7 +2,6 @@
 #include "platform/simulated/SimulatedSMC.h"
 #include "samplers/FourCC.h"
 #include "samplers/SMCValue.h"
-#include "support/SMCKeys.h"
 
 #include <array>
 #include <cstring>

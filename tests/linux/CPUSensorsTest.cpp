@@ -3,6 +3,7 @@
 #include "samplers/CPUSensorKeys.h"
 #include "samplers/SMCClient.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,10 +36,8 @@ struct FakeSys {
         return root + (file.starts_with("hwmon") ? "/class/hwmon/" : "/class/thermal/") + file;
     }
 
-    const std::string root = [] {
-        std::string pattern = fs::temp_directory_path() / "tarvo-sys-XXXXXX";
-        return std::string(mkdtemp(pattern.data()));
-    }();
+    const std::string root =
+        mkdtemp((fs::temp_directory_path() / "tarvo-sys-XXXXXX").string().data());
 };
 
 // Each layout: its files, then the sensors chosen, in order.
@@ -67,10 +66,9 @@ TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
          {"thermal_zone1/temp", "thermal_zone3/temp"}}};
     for (const auto& [files, chosen] : layouts) {
         const FakeSys sys(files);
-        Files expected;
-        for (const std::string& file : chosen) {
-            expected.push_back(sys.path(file));
-        }
+        Files expected(chosen.size());
+        std::transform(chosen.begin(), chosen.end(), expected.begin(),
+                       [&](auto& f) { return sys.path(f); });
         EXPECT_EQ(findCPUSensors(sys.root), expected) << files[2];
     }
 }
@@ -79,26 +77,24 @@ TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
 // afresh on every pass. (sysfs fails the reads of a removed device's files; an unlinked file in a
 // temporary folder stays readable, so a vanished sensor is emptied instead.)
 TEST(LinuxSMCDriver, AnswersTheKeysFromSensorsKeptOpen) {
-    std::vector<std::string> files{"hwmon0/name=coretemp"};
+    const auto input = [](int sensor) { return "hwmon0/temp" + std::to_string(sensor) + "_input"; };
+    const FakeSys sys({"hwmon0/name=coretemp"});
     for (int sensor = 2; sensor < 12; ++sensor) {
-        files.push_back("hwmon0/temp" + std::to_string(sensor) +
-                        "_input=" + std::to_string(39000 + 500 * sensor));
+        sys.write(input(sensor), std::to_string(39000 + 500 * sensor));
     }
-    const FakeSys sys(files);
     const SMCConnection conn = openSMCUnder(sys.root);
+    using Readings = std::vector<std::optional<double>>;
     const auto pass = [conn] {
-        std::vector<std::optional<double>> readings;
-        for (const std::string_view key : smc::cpuTemperatureKeys) {
-            readings.push_back(smc::readKey(conn, key));
-        }
+        Readings readings(smc::cpuTemperatureKeys.size());
+        std::transform(smc::cpuTemperatureKeys.begin(), smc::cpuTemperatureKeys.end(),
+                       readings.begin(), [conn](auto key) { return smc::readKey(conn, key); });
         return readings;
     };
-    using Readings = std::vector<std::optional<double>>;
     EXPECT_EQ(pass(), (Readings{40.0, 40.5, 41.0, 41.5, 42.0, 42.5, 43.0, 43.5}));
     const std::string texts[] = {
         "", "garbage", "60000", "47.5", "99999999999", "-2000", std::string(64, '0') + "42500"};
     for (int sensor = 2; sensor < 9; ++sensor) {
-        sys.write("hwmon0/temp" + std::to_string(sensor) + "_input", texts[sensor - 2]);
+        sys.write(input(sensor), texts[sensor - 2]);
     }
     const auto none = std::nullopt;
     EXPECT_EQ(pass(), (Readings{none, none, 60.0, none, none, -2.0, none, 43.5}));
