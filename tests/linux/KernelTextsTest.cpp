@@ -1,10 +1,16 @@
+// What the Linux substitute reads from the kernel and the environment: /proc/stat, netlink
+// link and statistics dumps, the locale variables.
+#include "platform/ProcessorTicks.h"
 #include "platform/linux/LinkMessages.h"
+#include "platform/linux/LocaleTag.h"
+#include "platform/linux/ProcStat.h"
 
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
+#include <map>
 #include <net/if.h>
 #include <sstream>
 #include <string>
@@ -131,15 +137,46 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
     }
 }
 
-// The first reading dumps the links, the later ones only their statistics: both must agree.
-TEST(LinkMessages, ThisMachineAnswersTheSameByBothDumps) {
-    std::vector<InterfaceCounters> first;
-    std::vector<InterfaceCounters> later;
-    ASSERT_TRUE(readInterfaceCounters(first) && readInterfaceCounters(later));
-    ASSERT_EQ(later.size(), first.size());
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(later[i].index, first[i].index);
-        EXPECT_LT(later[i].received - first[i].received, 100'000'000u) << "not another link";
+// Columns: user nice system idle iowait irq softirq steal guest guest_nice. The sums: iowait is
+// idle; irq, softirq and steal are system; the guest columns are in user and nice already.
+TEST(ProcStat, SumsTheProcessorLinesOrRefusesTheReading) {
+    const std::pair<std::string, std::optional<ProcessorTicks>> samples[] = {
+        {"cpu  1000 1000 1000 1000 0 0 0 0 0 0\ncpu0 1 2 3 4 5 6 7 8 9 10\nintr 5 6 7\n",
+         ProcessorTicks{1, 3 + 6 + 7 + 8, 4 + 5, 2}},
+        {"cpu  9 9 9 9\ncpu2 1 0 0 1 0 0 0 0 0 0\ncpu0 1 0 0 1\ncpu7 1 0 0 1\nctxt 100\n",
+         ProcessorTicks{3, 0, 3, 0}},
+        {"cpu0 10 20 30 40\ncpu1 1 2 3 4", ProcessorTicks{11, 33, 44, 22}}, // old kernel
+        {"cpu0 8589934592 0 0 1\n", ProcessorTicks{8589934592, 0, 1, 0}}};
+    for (const auto& [text, expected] : samples) {
+        EXPECT_EQ(parseProcStat(text), expected) << text;
+    }
+    for (const char* text :
+         {"cpu0 1 2 3\n", "cpu0 1 2 x 4\n", "cpu0 1 -2 3 4\n", "cpu0 99999999999999999999 0 0 0\n",
+          "cpu  1 2 3 4\nintr 1\n", "", "cpu0 1 1 1 1\ncpu1 1 1\n"}) {
+        EXPECT_EQ(parseProcStat(text), std::nullopt) << text;
+    }
+}
+
+// The locale variables in gettext's order (the first entry of LANGUAGE's list, LC_ALL,
+// LC_MESSAGES, LANG), each a locale name that names a language or not.
+TEST(LocaleTag, FirstLocaleVariableThatNamesALanguageGivesTheTag) {
+    using Variables = std::map<std::string, std::string>;
+    using Environment = std::pair<Variables, std::optional<std::string>>;
+    for (const auto& [variables, tag] :
+         {Environment{{}, std::nullopt}, Environment{{{"LANG", "zh_CN.UTF-8"}}, "zh-CN"},
+          Environment{{{"LANG", "en_US.UTF-8@euro"}}, "en-US"},
+          Environment{{{"LANG", "sr_RS@latin"}}, "sr-RS"}, Environment{{{"LANG", "de"}}, "de"},
+          Environment{{{"LANGUAGE", "zh_TW:en"}, {"LANG", "en_US.UTF-8"}}, "zh-TW"},
+          Environment{{{"LANGUAGE", ":zh"}, {"LANG", "en_GB.UTF-8"}}, "en-GB"},
+          Environment{{{"LC_ALL", "C"}, {"LC_MESSAGES", "zh_CN"}}, "zh-CN"},
+          Environment{{{"LC_ALL", "C.UTF-8"}, {"LANG", "POSIX"}}, std::nullopt},
+          Environment{{{"LC_ALL", "fr_FR"}, {"LANG", "zh_CN"}}, "fr-FR"},
+          Environment{{{"LANGUAGE", ""}, {"LANG", ""}}, std::nullopt}}) {
+        const auto getenv = [&set = variables](const char* name) -> const char* {
+            const auto found = set.find(name);
+            return found == set.end() ? nullptr : found->second.c_str();
+        };
+        EXPECT_EQ(languageTagFromEnvironment(getenv), tag) << testing::PrintToString(variables);
     }
 }
 

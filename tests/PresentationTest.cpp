@@ -1,0 +1,98 @@
+// The rates' texts and the status view that draws them.
+#include "platform/simulated/SimulatedToolkit.h"
+#include "presentation/Formatter.h"
+#include "presentation/StatusView.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <limits>
+#include <tuple>
+#include <utility>
+
+namespace tarvo {
+
+// Switches the C library to a locale whose decimal separator is a comma, building one when the
+// system has none.
+bool useCommaLocale() {
+    const auto use = [] { return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr; };
+    if (use()) {
+        return true;
+    }
+    const std::string dir = std::filesystem::temp_directory_path() / "tarvo-test-locales";
+    setenv("LOCPATH", dir.c_str(), 1);
+    const std::string make =
+        "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 2>/dev/null";
+    return use() || (std::system(make.c_str()) == 0 && use());
+}
+
+// In a locale whose decimal separator is a comma, where one can be found or made.
+TEST(Formatter, RatesInTheLongAndTheShortFormWithAFullStopWhateverTheLocale) {
+    const bool isCommaLocale = useCommaLocale();
+    // Bytes a second, then the long and the short form.
+    using Row = std::pair<double, const char*>;
+    for (const auto& [rate, forms] :
+         {Row{0, "0 B/s 0B"}, Row{999, "999 B/s 999B"}, Row{999.5, "1000 B/s 1000B"},
+          Row{1000, "1 KB/s 1K"}, Row{1500, "2 KB/s 2K"}, Row{2500, "2 KB/s 2K"},
+          Row{12345, "12 KB/s 12K"}, Row{999999, "1000 KB/s 1000K"}, Row{1e6, "1.00 MB/s 1.0M"},
+          Row{2.5e6, "2.50 MB/s 2.5M"}, Row{999999999, "1000.00 MB/s 1000.0M"},
+          Row{1e9, "1.00 GB/s 1.0G"}, Row{1.5e12, "1500.00 GB/s 1500.0G"}, Row{-5, "-5 B/s -5B"},
+          Row{std::numeric_limits<double>::quiet_NaN(), "nan B/s nanB"}}) {
+        EXPECT_EQ(Formatter::rate(rate) + " " + Formatter::rateShort(rate), forms);
+    }
+    EXPECT_EQ(Formatter::rate(1e80).size(), 72u + 3u + 5u) << "1e71 GB/s, not cut";
+    std::setlocale(LC_ALL, "C");
+    if (!isCommaLocale) {
+        GTEST_SKIP() << "no locale with a decimal comma (install the Debian package 'locales')";
+    }
+}
+
+// The default font script: a line height of 11, 5 points a character. (The cell each text is
+// drawn in shows in the terminal front end's tests.) Rows as tall as a line, centred as one block;
+// in a view lower than two lines, they share its height, rounded down. No height, no drawing. The
+// height is fixed whatever the scale. Setting the scale, or a changed text, redraws; clicks go
+// through to the button.
+TEST(StatusView, RowsAreCentredScaledAndRedrawnOnlyWhenSomethingChanged) {
+    simulated::resetToolkit(); // before the view, which belongs to the toolkit
+    StatusView view;
+    simulated::fontScript() = {.ascender = 8.6, .descender = -2.1, .leading = 0.5}; // 11.2
+    simulated::setFrame(view.view(), {0.0, 0.0, 80.0, 22.0});
+    view.setScale(2.0); // the script's metrics and widths do not follow the font size
+    simulated::displayPass();
+    view.setScale(2.0);
+    EXPECT_EQ(simulated::displayPass().size(), 4u) << "setting the scale redraws, even the same";
+    EXPECT_EQ(view.hitTest({10.0, 11.0}), nullptr) << "clicks reach the button";
+    EXPECT_EQ(view.intrinsicContentSize().height, 22.0);
+    // Pads and gap doubled around columns as wide as "--°C" and "↑0B".
+    EXPECT_EQ(view.intrinsicContentSize().width, 8.0 + 20.0 + 14.0 + 15.0 + 8.0);
+    using Rows = std::tuple<double, double, double>; // view height, row height, bottom margin
+    for (const auto& [h, row, margin] :
+         {Rows{26, 12, 1}, Rows{24, 12, 0}, Rows{40, 12, 8}, Rows{23, 11, 0.5}, Rows{22, 11, 0},
+          Rows{3, 1, 0.5}, Rows{1, 0, 0.5}}) {
+        simulated::setFrame(view.view(), {0.0, 0.0, 80.0, h});
+        const auto drawn = simulated::displayPass();
+        ASSERT_EQ(drawn.size(), 4u);
+        EXPECT_EQ(drawn[0].attributes.font().pointSize(), 18.0);
+        EXPECT_EQ(drawn[2].rect.x, 8.0 + 20.0 + 14.0);
+        for (const std::size_t upper : {0u, 2u}) {
+            EXPECT_EQ(drawn[upper].rect.y, margin + row) << h;
+            EXPECT_EQ(drawn[upper + 1].rect.y, margin) << h;
+            EXPECT_EQ(drawn[upper].rect.height, row) << h;
+        }
+    }
+    using Setter = void (StatusView::*)(std::string_view);
+    for (const Setter set : {&StatusView::setCpuUsageText, &StatusView::setCpuTempText,
+                             &StatusView::setUpText, &StatusView::setDownText}) {
+        (view.*set)("12.3M"); // a changed text redraws, an equal one does not
+        EXPECT_EQ(simulated::displayPass().size(), 4u);
+        (view.*set)("12.3M");
+        EXPECT_TRUE(simulated::displayPass().empty());
+    }
+    for (const double h : {0.0, -4.0, std::numeric_limits<double>::quiet_NaN()}) {
+        simulated::setFrame(view.view(), {0.0, 0.0, 80.0, h});
+        EXPECT_TRUE(simulated::displayPass().empty()) << h;
+    }
+}
+
+} // namespace tarvo
