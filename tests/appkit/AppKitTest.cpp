@@ -82,15 +82,6 @@ protected:
     std::size_t logged = 0;
 };
 
-TEST_F(AppKitTest, WithoutAButtonTheMenuIsStillBuiltAndTheTimerStarted) {
-    world().statusItemsHaveButton = false;
-    const std::string log = launch();
-    EXPECT_EQ(log.find("[nil "), std::string::npos) << log;
-    EXPECT_NE(log.find("[NSStatusItem1 setMenu:NSMenu1]\n[NSTimer scheduledTimer"),
-              std::string::npos)
-        << log;
-}
-
 // Chooses an item of the open menu: the menu closes and the item's action goes to its target
 // (the program's actions take no sender), in a pool.
 void choose(std::size_t item) {

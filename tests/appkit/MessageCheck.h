@@ -68,7 +68,7 @@ struct World {
     std::map<std::string, int> counters;
     std::vector<std::vector<id>> pools;
     std::vector<std::pair<std::string, std::string>> messages; // selector, [receiver message]
-    bool statusItemsHaveButton = true, isTrackingMenu = false; // a menu open: its tracking mode
+    bool isTrackingMenu = false;                               // a menu open: its tracking mode
     id statusItem = nil;                                       // the last item made
     ~World() { std::for_each(made.begin(), made.end(), object_dispose); }
 };
