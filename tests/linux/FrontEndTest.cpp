@@ -18,7 +18,6 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
-#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -92,7 +91,7 @@ protected:
         ASSERT_EQ(GetParam().isTerminal ? openpty(&ends[0], &ends[1], nullptr, nullptr, &size)
                                         : pipe(ends),
                   0);
-        std::tie(reader, writer) = std::tuple(ends[0], ends[1]);
+        reader = ends[0], writer = ends[1];
         ASSERT_EQ(fcntl(writer, F_SETFL, O_NONBLOCK), 0);
         child = fork();
         ASSERT_GE(child, 0);
