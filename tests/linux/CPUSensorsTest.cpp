@@ -100,8 +100,10 @@ TEST(LinuxSMCDriver, AnswersTheKeysFromSensorsKeptOpen) {
     EXPECT_EQ(pass(), (Readings{none, none, 60.0, none, none, -2.0, none, 43.5}));
 
     closeSMC(conn);
-    EXPECT_EQ(smc::readKey(conn, "Tp05"), std::nullopt);
     EXPECT_EQ(openSMCUnder(sys.root + "/nothing"), 0u);
+    const SMCConnection again = openSMCUnder(sys.root); // the old handle stays refused
+    EXPECT_EQ(smc::readKey(conn, "Tp09"), std::nullopt);
+    closeSMC(again);
 }
 
 } // namespace tarvo::platform
