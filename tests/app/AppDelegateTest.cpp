@@ -120,7 +120,7 @@ TEST_F(App, TemperatureGoesFromLaunchedToCollectingToReading) {
     // The pass at 4 s reads 60, but the main thread is busy and its callback waits: the tick at
     // 5 s shows the reader's value, while the menu keeps the last one handed over.
     giveSensors({60.0F});
-    mainLoop().holdPostedTasks(true);
+    mainLoop().holdPostedTasks();
     mainLoop().advance(3.0);
     EXPECT_EQ(AppHarness::drawnTexts().at(1), "60°C");
     EXPECT_EQ(title(tempLine), "CPU Temp: 47.5 °C");
@@ -149,7 +149,7 @@ TEST_F(App, WithoutTheSMCOrAButtonOnlyTheMenuShowsTheFigures) {
 TEST_F(App, TimerAndTemperatureCallbackDoNothingOnceTheDelegateIsGone) {
     giveSensors({50.0F});
     harness.launch();
-    mainLoop().holdPostedTasks(true);
+    mainLoop().holdPostedTasks();
     mainLoop().advance(0.0);
     ASSERT_EQ(mainLoop().pendingTasks(), 1u);
     std::size_t goneAt = 0;

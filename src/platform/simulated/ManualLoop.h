@@ -32,9 +32,9 @@ public:
     // a tie) and running the posted tasks after each fire and at the end, unless they are held.
     void advance(double seconds);
 
-    // While held, posted tasks wait in the queue as on a main thread busy elsewhere: advance()
-    // leaves them there, runPostedTasks() still runs them.
-    void holdPostedTasks(bool isHeld) { isHoldingTasks = isHeld; }
+    // From now on (until the next reset), posted tasks wait in the queue as on a main thread busy
+    // elsewhere: advance() leaves them there, runPostedTasks() still runs them.
+    void holdPostedTasks() { isHoldingTasks = true; }
 
 private:
     struct Timer {
