@@ -150,4 +150,41 @@ TEST_F(CPUTemperatureTest, AveragesOnlyTheReadingsStrictlyInsideTheWindow) {
     }
 }
 
+// Where no core sensor is plausible, the firmware's die average "TCMb" is asked for once and is
+// the figure if plausible; otherwise it is never asked for (eight keys cost 16 calls). The first
+// two rows are the "flt " bytes that real Macs gave, least significant byte first.
+TEST_F(CPUTemperatureTest, ReadsTheDieAverageOnlyWhenNoCoreSensorIsPlausible) {
+    using Keys = std::vector<std::pair<const char*, std::vector<std::uint8_t>>>;
+    const std::vector<std::uint8_t> parked{0x66, 0x66, 0xD6, 0x40};    // 6.7
+    const std::vector<std::uint8_t> parkedToo{0x89, 0x41, 0x94, 0x40}; // 4.63
+    const std::vector<std::uint8_t> die{0x9C, 0x64, 0x13, 0x42};       // 36.85
+    const Keys m2MaxIdle{{"Tp01", parked},
+                         {"Tp05", parkedToo},
+                         {"Tp09", parked},
+                         {"Tp0D", parkedToo},
+                         {"Te05", {0xDB, 0x9F, 0x10, 0x42}},
+                         {"TCMb", die}};
+    const std::vector<float> noCore{6.7F, 4.63F, 6.7F, 4.63F, 5, 5, 120, 120}; // Tp01 first
+    // name, core sensors, other keys, figure, driver calls
+    using Pass = std::tuple<const char*, std::vector<float>, Keys, std::optional<double>, int>;
+    for (const auto& [name, cores, keys, celsius, calls] :
+         {Pass{"M5 Pro", {}, {{"TCMb", {0xCD, 0x5C, 0x7A, 0x42}}}, 62.59, 10},
+          Pass{"M2 Max idle", {}, m2MaxIdle, 36.16, 13},
+          Pass{"no core plausible", noCore, {{"TCMb", die}}, 36.85, 18},
+          Pass{"nothing plausible", noCore, {{"TCMb", {0x00, 0x00, 0xF0, 0x42}}}, {}, 18},
+          Pass{"every core plausible", std::vector(8, 45.0F), {{"TCMb", die}}, 45.0, 16}}) {
+        received.clear();
+        giveSensors(cores);
+        for (const auto& [key, bytes] : keys) {
+            smc().keys[smc::fourCC(key)] = {.dataType = smc::fourCC("flt "), .bytes = bytes};
+        }
+        const std::size_t callsBefore = smc().requests.size();
+        const auto reader = startReader();
+        mainLoop().advance(0.0);
+        EXPECT_EQ(smc().requests.size() - callsBefore, static_cast<std::size_t>(calls)) << name;
+        EXPECT_EQ(received.size(), celsius ? 1u : 0u) << name;
+        EXPECT_NEAR(reader->read().value_or(0.0), celsius.value_or(0.0), 0.005) << name;
+    }
+}
+
 } // namespace tarvo::simulated
