@@ -1,11 +1,13 @@
 // The CPU load and network rate samplers: their arithmetic, their reads of the platform, and the
 // interface list they read on a Mac.
+#include "platform/macos/InterfaceMessages.h"
 #include "platform/macos/LoadRecords.h"
 #include "platform/simulated/SimulatedSystem.h"
 #include "samplers/CPUUsage.h"
 #include "samplers/NetworkSpeed.h"
-#include "support/DarwinInterfaces.h"
 
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <net/if.h>
@@ -111,28 +113,67 @@ TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaselines) {
     EXPECT_EQ(rates(speed.sample()), std::pair(300.0, 100.0));
 }
 
-constexpr unsigned up = IFF_UP;
-constexpr int link = platform::darwinLinkLayout.linkFamily;
+// A message of a Mac's interface list as its kernel lays it out: a 160-byte if_msghdr2 (length
+// at 0, type 18 at 3, flags at 8, index at 12, received bytes at 96, sent bytes at 104), then a
+// sockaddr_dl of at least 20 bytes (its length at 0, the name's length at 5, the name from 8).
+std::vector<std::uint8_t> interfaceMessage(std::string_view name, std::uint32_t flags,
+                                           std::uint16_t index, Bytes in, Bytes out) {
+    const std::size_t addressLength = std::max<std::size_t>(20, 8 + name.size());
+    const auto length = static_cast<std::uint16_t>(160 + addressLength);
+    std::vector<std::uint8_t> message(length);
+    std::memcpy(&message[0], &length, 2);
+    message[3] = 18;
+    std::memcpy(&message[8], &flags, 4);
+    std::memcpy(&message[12], &index, 2);
+    std::memcpy(&message[96], &in, 8);
+    std::memcpy(&message[104], &out, 8);
+    message[160] = static_cast<std::uint8_t>(addressLength);
+    message[165] = static_cast<std::uint8_t>(name.size());
+    std::memcpy(&message[168], name.data(), name.size());
+    return message;
+}
 
-TEST(InterfaceList, DarwinCountsOnlyUpLinkEntriesOfTrafficInterfaces) {
+// Counters past 2^32, an address message (type 14) between two interfaces.
+TEST(InterfaceMessages, CountsUpTrafficInterfacesAndSkipsOtherMessages) {
+    std::vector<std::uint8_t> list, address(20);
+    address[0] = 20, address[2] = 5, address[3] = 14;
+    for (const auto& message : {interfaceMessage("lo0", IFF_UP | IFF_LOOPBACK, 1, 1000, 1000),
+                                interfaceMessage("en0", IFF_UP, 4, 0x1'2345'6789, 0x2'0000'0001),
+                                address, interfaceMessage("en1", 0, 5, 5000, 5000),
+                                interfaceMessage("utun3", IFF_UP, 6, 3000, 3000),
+                                interfaceMessage("pdp_ip0", IFF_UP, 300, 7, 20)}) {
+        list.insert(list.end(), message.begin(), message.end());
+    }
+    Reading reading(1); // replaced, not added to
+    ASSERT_TRUE(platform::readInterfaceMessages(list, reading));
     std::string shown; // "index name:received/sent " for each counted interface
-    for (const InterfaceCounters& c : platform::readDarwinList(
-             {{"lo0", up | IFF_LOOPBACK, link, 1, 1000000, 1000000},
-              {"en0", up, AF_INET, 0, 7, 7}, // an address entry of a counted interface
-              {"en0", up, link, 4, 100, 10},
-              {"en1", 0, link, 5, 5000, 5000}, // down
-              {"pdp_ip0", up, link, 300, 0xFFFFFFFFu, 20},
-              {"utun3", up, link, 6, 3000, 3000},
-              {"awdl0", up, link, 7, 3000, 3000},
-              {"vmenet0", up, link, 8, 3000, 3000},
-              {"eth0", up, link, 9, 3000, 3000}, // a Linux name means nothing here
-              {"en7", up, link, 10, 1, 2, /*hasData=*/false},
-              {"en8", up, link, 11, 1, 2, true, /*hasAddress=*/false},
-              {"EN9", up, link, 12, 1, 2}})) { // prefixes are case-sensitive
+    for (const InterfaceCounters& c : reading) {
         shown += std::to_string(c.index) + " " + c.name.data() + ":" + std::to_string(c.received) +
                  "/" + std::to_string(c.sent) + " ";
     }
-    EXPECT_EQ(shown, "4 en0:100/10 300 pdp_ip0:4294967295/20 ");
+    EXPECT_EQ(shown, "4 en0:4886718345/8589934593 300 pdp_ip0:7/20 ");
+}
+
+// Each list is its own allocation, so that the address sanitizer sees any read past its end.
+TEST(InterfaceMessages, AMalformedMessageFailsTheReading) {
+    const auto en0 = interfaceMessage("en0", IFF_UP, 4, 100, 10); // 180 bytes
+    const auto with = [&](std::size_t at, std::uint8_t value, std::size_t size = 180) {
+        std::vector<std::uint8_t> list(size);
+        std::copy_n(en0.begin(), std::min<std::size_t>(size, 180), list.begin());
+        list[at] = value;
+        return list;
+    };
+    using Row = std::pair<const char*, std::vector<std::uint8_t>>;
+    for (const auto& [name, list] :
+         {Row{"length zero", with(180, 0, 184)}, Row{"length past the list", with(0, 181)},
+          Row{"shorter than its header", with(0, 150, 150)},
+          Row{"no room for its address", with(0, 164, 164)},
+          Row{"address past the message", with(160, 21)},
+          Row{"name past its address", with(160, 10)},
+          Row{"a byte after the last message", with(180, 0, 181)}}) {
+        Reading reading;
+        EXPECT_FALSE(platform::readInterfaceMessages(list, reading)) << name;
+    }
 }
 
 } // namespace

@@ -139,7 +139,6 @@ TEST_F(CPUTemperatureTest, AveragesOnlyTheReadingsStrictlyInsideTheWindow) {
     using Pass = std::pair<std::vector<float>, std::optional<double>>;
     for (const auto& [readings, average] :
          {Pass{{45, 55, 120}, 50.0}, Pass{{10, 115, 50}, 50.0}, Pass{{10.5F, 114.5F}, 62.5},
-          Pass{{40, 41, 42, 43, 44, 45, 46, 47}, 43.5},
           Pass{{nan, infinity, -infinity, 0, 40}, 40.0}, Pass{{nan, 10}, std::nullopt}}) {
         received.clear();
         giveSensors(readings);
@@ -147,6 +146,32 @@ TEST_F(CPUTemperatureTest, AveragesOnlyTheReadingsStrictlyInsideTheWindow) {
         mainLoop().advance(0.0);
         EXPECT_EQ(reader->read(), average) << readings.size() << " readings";
         EXPECT_EQ(received, average ? std::vector{*average} : std::vector<double>{});
+    }
+}
+
+// Where no core sensor is plausible, the firmware's die average "TCMb" is asked for once and is
+// the figure if plausible; otherwise it is never asked for (eight keys cost 16 calls). The first
+// two rows are real Macs: an M5 Pro has no core key; an idle M2 Max has five, its power-gated
+// cores reading 6.7 and 4.633 ("flt " 66 66 D6 40 and 89 41 94 40), Te05 36.15611 (DB 9F 10 42).
+TEST_F(CPUTemperatureTest, ReadsTheDieAverageOnlyWhenNoCoreSensorIsPlausible) {
+    const std::vector<std::uint8_t> die{0x9C, 0x64, 0x13, 0x42}; // 36.85, the M2 Max's
+    const std::vector<float> noCore{6.7F, 4.633F, 6.7F, 4.633F, 5, 5, 120, 120};
+    // name, core sensors from Tp01 on, TCMb's "flt " bytes, figure, driver calls
+    using Pass = std::tuple<const char*, std::vector<float>, std::vector<std::uint8_t>,
+                            std::optional<double>, std::size_t>;
+    for (const auto& [name, cores, dieBytes, celsius, calls] :
+         {Pass{"M5 Pro", {}, {0xCD, 0x5C, 0x7A, 0x42}, 62.59, 10},
+          Pass{"M2 Max idle", {6.7F, 4.633F, 6.7F, 4.633F, 36.15611F}, die, 36.16, 13},
+          Pass{"no core plausible", noCore, die, 36.85, 18},
+          Pass{"nothing plausible", noCore, {0x00, 0x00, 0xF0, 0x42}, {}, 18},
+          Pass{"every core plausible", {40, 41, 42, 43, 44, 45, 46, 47}, die, 43.5, 16}}) {
+        giveSensors(cores);
+        smc().keys[smc::fourCC("TCMb")] = {.dataType = smc::fourCC("flt "), .bytes = dieBytes};
+        const std::size_t callsBefore = smc().requests.size();
+        const auto reader = startReader();
+        mainLoop().advance(0.0);
+        EXPECT_EQ(smc().requests.size() - callsBefore, calls) << name;
+        EXPECT_NEAR(reader->read().value_or(0.0), celsius.value_or(0.0), 0.005) << name;
     }
 }
 

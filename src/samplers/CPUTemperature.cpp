@@ -83,28 +83,39 @@ std::optional<std::string_view> CPUTemperature::errorReason() const {
 }
 
 void CPUTemperature::poll() {
-    double sum = 0.0;
-    int count = 0;
-    for (const std::string_view key : smc::cpuTemperatureKeys) {
-        const auto reading = readKeyUnlessStopped(key);
-        if (reading && isPlausible(*reading)) {
-            sum += *reading;
-            ++count;
-        }
+    std::optional<double> celsius = averageOfCoreSensors();
+    if (!celsius) {
+        celsius = plausibleReading(smc::cpuDieAverageKey);
     }
-    if (count == 0) {
+    if (!celsius) {
         return;
     }
-    const double average = sum / count;
     {
         const std::lock_guard guard(lock);
-        lastValue = average;
+        lastValue = celsius;
     }
-    platform::postToMainThread([weak = self, average] {
+    platform::postToMainThread([weak = self, average = *celsius] {
         if (const auto reader = weak.lock()) {
             reader->onUpdate(average);
         }
     });
+}
+
+std::optional<double> CPUTemperature::averageOfCoreSensors() {
+    double sum = 0.0;
+    int count = 0;
+    for (const std::string_view key : smc::cpuTemperatureKeys) {
+        if (const auto reading = plausibleReading(key)) {
+            sum += *reading;
+            ++count;
+        }
+    }
+    return count == 0 ? std::nullopt : std::optional(sum / count);
+}
+
+std::optional<double> CPUTemperature::plausibleReading(std::string_view key) {
+    const auto reading = readKeyUnlessStopped(key);
+    return reading && isPlausible(*reading) ? reading : std::nullopt;
 }
 
 std::optional<double> CPUTemperature::readKeyUnlessStopped(std::string_view key) {

@@ -13,10 +13,10 @@
 
 namespace tarvo {
 
-// The CPU temperature: the average of the plausible readings of the processor's SMC sensors,
-// polled every two seconds in the background. Values reach the owner through the callback, always
-// later and on the main thread: one average per pass that had a plausible reading, or a single
-// NaN when the SMC cannot be opened.
+// The CPU temperature: the average of the plausible readings of the processor's SMC sensors, or
+// the firmware's die average where none is plausible, polled every two seconds in the background.
+// Values reach the owner through the callback, always later and on the main thread: one figure per
+// pass that had a plausible reading, or a single NaN when the SMC cannot be opened.
 class CPUTemperature {
 public:
     using Callback = std::function<void(double)>;
@@ -46,7 +46,11 @@ public:
 private:
     explicit CPUTemperature(Callback onUpdate);
 
+    // One pass: the average of the core sensors, or the die average when no core sensor is
+    // plausible. Nothing when neither gives a reading.
     void poll();
+    std::optional<double> averageOfCoreSensors();
+    std::optional<double> plausibleReading(std::string_view key);
     std::optional<double> readKeyUnlessStopped(std::string_view key);
 
     static constexpr std::chrono::seconds pollInterval{2};

@@ -1,5 +1,5 @@
 #include "platform/linux/LinkMessages.h"
-#include "platform/posix/InterfaceList.h"
+#include "platform/posix/TrafficInterface.h"
 
 #include <algorithm>
 #include <array>
