@@ -1,6 +1,7 @@
 // The terminal front end: the whole of it run for real in a child process, its output a pipe or a
 // pseudo-terminal, and its main loop.
 #include "platform/Application.h"
+#include "platform/BackgroundTimer.h"
 #include "platform/Menu.h"
 #include "platform/StatusBar.h"
 #include "platform/linux/MainLoop.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -57,14 +59,17 @@ struct Readout {
     MenuItem quit{"Quit Tarvo", "quit", "q"};
 };
 
-// The child: the readout; "Quit Tarvo" terminates, "Refresh Now" must never act.
-[[noreturn]] void runReadout() {
+// The child: the readout; "Quit Tarvo" terminates, or has a worker thread fault, and "Refresh
+// Now" must never act.
+[[noreturn]] void runReadout(bool quitFaults) {
     model::resetToolkit();
     std::optional<Readout> readout;
+    std::optional<BackgroundTimer> worker;
+    const auto fault = [&] { worker.emplace(std::chrono::hours(1), [] { raise(SIGSEGV); }); };
     ApplicationDelegate delegate{DelegateActions{
         .applicationDidFinishLaunching = [&] { readout.emplace(delegate); },
         .refreshNow = [] { _exit(3); },
-        .quit = [] { Application::shared().terminate(); },
+        .quit = [&] { quitFaults ? fault() : Application::shared().terminate(); },
     }};
     Application app = Application::shared();
     app.setDelegate(delegate);
@@ -78,11 +83,12 @@ struct Ending {
     const char* keys;    // typed, unless null
     int signal;          // sent, unless 0; neither: the reader goes away
     const char* outcome; // of outcome()
+    bool quitFaults = false;
 };
 
 // In a terminal the child runs in a process group of its own under this process, as a shell
-// runs a job, so that it can be stopped; another program left the terminal non-blocking, and
-// the test keeps the terminal's other side too, to stall it.
+// runs a job, so that it can be stopped; the test keeps the terminal's other side too, to stall
+// it.
 class FrontEnd : public testing::TestWithParam<Ending> {
 protected:
     void SetUp() override {
@@ -92,7 +98,6 @@ protected:
                                         : pipe(ends),
                   0);
         reader = ends[0], writer = ends[1];
-        ASSERT_EQ(fcntl(writer, F_SETFL, O_NONBLOCK), 0);
         child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -102,10 +107,7 @@ protected:
             close(reader);
             const rlimit noCore{};
             setrlimit(RLIMIT_CORE, &noCore);
-            runReadout();
-        }
-        if (!GetParam().isTerminal) {
-            close(std::exchange(writer, -1));
+            runReadout(GetParam().quitFaults);
         }
     }
 
@@ -128,11 +130,12 @@ protected:
         return before;
     }
 
-    // How the child ended or stopped, waited for up to 5 seconds; one still running is killed.
-    std::string outcome() const {
+    // How the child ended or stopped, waited for up to `polls` times 5 ms; one still running is
+    // killed.
+    std::string outcome(int polls = 1000) const {
         int status = 0;
-        for (int polls = 0; waitpid(child, &status, WNOHANG | WUNTRACED) != child; ++polls) {
-            if (polls == 1000) {
+        for (; waitpid(child, &status, WNOHANG | WUNTRACED) != child; --polls) {
+            if (polls == 0) {
                 kill(child, SIGKILL);
                 waitpid(child, &status, 0);
                 return "still running";
@@ -150,20 +153,16 @@ protected:
         return mode.c_lflag & (ICANON | ECHO | ISIG);
     }
 
-    // Types the keys, else sends the signal, else goes away as the reader, while a terminal
-    // takes nothing for a moment.
+    // Types the keys, else sends the signal, else goes away as the reader.
     void act(const char* keys, int signal) {
-        tcflow(writer, TCOOFF);
         if (keys != nullptr) {
-            ASSERT_EQ(write(reader, keys, std::strlen(keys)),
-                      static_cast<ssize_t>(std::strlen(keys)));
+            ASSERT_EQ(write(reader, keys, std::strlen(keys)), std::ssize(std::string_view(keys)));
         } else if (signal != 0) {
             kill(child, signal);
         } else {
             close(std::exchange(reader, -1));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        tcflow(writer, TCOON);
     }
 
     int reader = -1;
@@ -175,8 +174,15 @@ protected:
 
 // A terminal of 14 columns and 6 rows: the readout on two rows and, under it, the shown menu
 // items, disabled ones dimmed, the key equivalents at the menu's right edge, all cut to the
-// terminal without splitting a wide character. A frame comes only when something changed, or
-// after the terminal was taken back.
+// terminal without splitting a wide character: from the top left, each row cleared to its end,
+// each \n made \r\n by the terminal, and the rest of the screen cleared.
+const std::string bar = "\x1b[H --%   ↑0B\x1b[K\r\r\n --°C  ↓0B\x1b[K\r\r\n\x1b[K\r\r\n";
+const std::string frame = bar + "\x1b[2m Tarvo 菜单栏\x1b[22m\x1b[K\r\r\n──────────────\x1b[K\r\r\n"
+                                "\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
+// The alternate screen without a cursor, then the frame.
+const std::string firstFrame = "\x1b[?1049h\x1b[?25l" + frame;
+
+// A frame comes only when something changed, or after the terminal was taken back.
 TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
     const Ending& ending = GetParam();
     if (!ending.isTerminal) {
@@ -187,25 +193,21 @@ TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
         EXPECT_EQ(outcome(), ending.outcome);
         return;
     }
-    // The alternate screen without a cursor, then the frame from the top left, each row cleared to
-    // its end, each \n made \r\n by the terminal, and the rest of the screen cleared.
-    const std::string frame =
-        "\x1b[?1049h\x1b[?25l\x1b[H --%   ↑0B\x1b[K\r\r\n --°C  ↓0B\x1b[K\r\r\n"
-        "\x1b[K\r\r\n\x1b[2m Tarvo 菜单栏\x1b[22m\x1b[K\r\r\n──────────────"
-        "\x1b[K\r\r\n\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
-    ASSERT_EQ(readUntil(frame), "");
+    ASSERT_EQ(readUntil(firstFrame), "");
     EXPECT_EQ(localModes(), 0u) << "no line editing, no echo, Ctrl-C is a key";
 
-    act("rs", 0); // a disabled and a hidden item's keys: nothing to act on, nothing to redraw
+    // A disabled and a hidden item's keys: nothing to act on, nothing to redraw; and Ctrl-S, a
+    // key too, which must not stop the output.
+    act("rs\x13", 0);
     act(ending.keys, ending.signal);
     EXPECT_EQ(outcome(), ending.outcome);
     EXPECT_EQ(readUntil("\x1b[?25h\x1b[?1049l"), ""); // the cursor and the screen back
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
     if (std::string_view(ending.outcome).starts_with("stopped")) {
         // fg: the whole frame again, though unchanged. The screen may be entered twice, as the
-        // thread sanitizer defers the handler of SIGCONT past the end of the stop.
+        // thread sanitizer may defer the handler of SIGCONT past the loop's next turn.
         act(nullptr, SIGCONT);
-        EXPECT_TRUE(readUntil(frame));
+        EXPECT_TRUE(readUntil(firstFrame));
         EXPECT_EQ(localModes(), 0u);
         act("q", 0);
         EXPECT_EQ(outcome(), "exit 0");
@@ -214,16 +216,55 @@ TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, FrontEnd,
-    // Ctrl-C ends it directly.
+    // Ctrl-C ends it directly, and Ctrl-Z stops it as SIGTSTP does. Each signal that ends a
+    // process gives the terminal back first, also a fault on a worker thread.
     testing::Values(Ending{"PipedReaderGone", false, nullptr, 0, "exit 0"},
                     Ending{"Q", true, "q", 0, "exit 0"},
                     Ending{"ControlC", true, "\x03", 0, "exit 0"},
-                    Ending{"SIGTERM", true, nullptr, SIGTERM, "exit 0"},
                     Ending{"SIGHUP", true, nullptr, SIGHUP, "killed by HUP"},
-                    Ending{"SIGSEGV", true, nullptr, SIGSEGV, "killed by SEGV"},
-                    Ending{"ControlZ", true, "\x1a", 0, "stopped by TSTP"},
-                    Ending{"SIGTSTP", true, nullptr, SIGTSTP, "stopped by TSTP"}),
+                    Ending{"SIGILL", true, nullptr, SIGILL, "killed by ILL"},
+                    Ending{"SIGUSR1", true, nullptr, SIGUSR1, "killed by USR1"},
+                    Ending{"FaultOnWorker", true, "q", 0, "killed by SEGV", true},
+                    Ending{"ControlZ", true, "\x1a", 0, "stopped by TSTP"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class Terminal : public FrontEnd {};
+
+// Output stopped (Ctrl-S, Scroll Lock, a stalled link) in the middle of a frame: SIGTERM still
+// ends Tarvo promptly, with the modes back.
+TEST_P(Terminal, EndsPromptlyOnSIGTERMWhileOutputIsStopped) {
+    ASSERT_TRUE(readUntil(firstFrame));
+    tcflow(writer, TCOOFF);
+    act(nullptr, SIGWINCH); // a frame the terminal does not take
+    act(nullptr, SIGTERM);
+    // Within 1.5 s, with the 100 ms of act(): the frame gives way at once, and the screen's bytes
+    // are waited for up to a second.
+    EXPECT_EQ(outcome(280), "killed by TERM");
+    EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
+}
+
+// The whole frame at the new size, 10 columns by 4 rows.
+TEST_P(Terminal, RedrawsAtTheNewSizeAfterAResize) {
+    ASSERT_TRUE(readUntil(firstFrame));
+    const winsize size{.ws_row = 4, .ws_col = 10, .ws_xpixel = 0, .ws_ypixel = 0};
+    ioctl(reader, TIOCSWINSZ, &size);
+    act(nullptr, SIGWINCH);
+    EXPECT_EQ(readUntil(bar + "\x1b[2m Tarvo 菜\x1b[22m\x1b[K\x1b[J"), "");
+}
+
+// A terminal that takes nothing for over a second is no end: once it takes output again, the
+// frame it missed comes whole at the next turn.
+TEST_P(Terminal, RedrawsWholeAfterAStallOfOverASecond) {
+    ASSERT_TRUE(readUntil(firstFrame));
+    tcflow(writer, TCOOFF);
+    act(nullptr, SIGWINCH);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    act("r", 0); // a turn
+    tcflow(writer, TCOON);
+    EXPECT_EQ(readUntil(frame), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pseudo, Terminal, testing::Values(Ending{"", true, nullptr, 0, ""}));
 
 // A loop late by 50 ms fires what became due in due order, a repeating timer once for the fires
 // it missed; then a task posted from another thread wakes the wait, and stop() leaves the tasks

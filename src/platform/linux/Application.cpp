@@ -20,9 +20,9 @@ void launch() {
 
 } // namespace
 
-// Each turn runs what is due, shows what changed and waits. Keys are read only from a terminal;
-// without one, or after its input ends, only a signal, terminate() or the end of the output
-// ends the loop.
+// Each turn runs what is due, shows what changed and waits. Keys are read only from a terminal,
+// and neither keys nor frames while the job is in the background; without a terminal, or after
+// its input ends, only a signal, terminate() or the end of the output ends the loop.
 void Application::run() {
     terminal::MainLoop& loop = terminal::mainLoop();
     terminal::TerminalSession session(loop);
@@ -39,15 +39,18 @@ void Application::run() {
         if (loop.stopped()) {
             return;
         }
+        const bool holdsTerminal = session.holdsTerminal();
         if (session.takeRedraw()) {
             screen.invalidate();
         }
-        const std::string_view output =
-            session.showsScreen() ? screen.terminalFrame(session.size()) : screen.plainLine();
-        if (!session.write(output)) {
-            return;
+        if (holdsTerminal) {
+            const std::string_view output =
+                session.showsScreen() ? screen.terminalFrame(session.size()) : screen.plainLine();
+            if (!session.write(output)) {
+                return;
+            }
         }
-        const auto ready = loop.wait(readsKeys ? STDIN_FILENO : -1, STDOUT_FILENO);
+        const auto ready = loop.wait(readsKeys && holdsTerminal ? STDIN_FILENO : -1, STDOUT_FILENO);
         if (ready.isOutputGone) {
             return;
         }

@@ -52,12 +52,16 @@ struct BackgroundTimer::Schedule {
 BackgroundTimer::BackgroundTimer(std::chrono::nanoseconds interval, std::function<void()> task)
     : schedule(std::make_unique<Schedule>()) {
     schedule->plan = std::make_shared<Plan>(interval, std::move(task));
-    // The worker is born with every signal blocked, so that the process's signals reach the
-    // main thread, whose handlers may stop it and take the terminal back.
-    sigset_t all;
+    // The worker is born with the asynchronous signals blocked, so that they reach the main
+    // thread, whose handlers may stop it and take the terminal back. A fault stays the worker's
+    // own: blocked, it would end the process without the handler that gives the terminal back.
+    sigset_t asynchronous;
     sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &previous);
+    sigfillset(&asynchronous);
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT}) {
+        sigdelset(&asynchronous, fault);
+    }
+    pthread_sigmask(SIG_BLOCK, &asynchronous, &previous);
     schedule->worker = std::thread(runUntilCancelled, schedule->plan);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }

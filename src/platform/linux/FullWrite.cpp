@@ -10,19 +10,21 @@ namespace {
 
 constexpr int stallMilliseconds = 1000;
 
+// False when the descriptor stayed full for the whole wait; an interrupted wait counts as ready,
+// so that the caller looks at `giveUp` again.
 bool waitUntilWritable(int descriptor) {
     pollfd output{descriptor, POLLOUT, 0};
-    int ready = 0;
-    do {
-        ready = poll(&output, 1, stallMilliseconds);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0;
+    const int ready = poll(&output, 1, stallMilliseconds);
+    return ready != 0;
 }
 
 } // namespace
 
-WriteOutcome writeFully(int descriptor, std::string_view bytes) {
+WriteOutcome writeFully(int descriptor, std::string_view bytes, const std::atomic<bool>& giveUp) {
     while (!bytes.empty()) {
+        if (giveUp) {
+            return WriteOutcome::stalled;
+        }
         const ssize_t written = write(descriptor, bytes.data(), bytes.size());
         if (written > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(written));

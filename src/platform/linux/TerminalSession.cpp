@@ -1,7 +1,10 @@
 #include "platform/linux/TerminalSession.h"
 #include "platform/linux/FullWrite.h"
 
+#include <atomic>
 #include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -13,21 +16,33 @@ namespace {
 
 constexpr std::string_view enterScreen = "\x1b[?1049h\x1b[?25l";
 constexpr std::string_view leaveScreen = "\x1b[?25h\x1b[?1049l";
+constexpr int leavingWaitMilliseconds = 1000;
 
-constexpr std::array fatalSignals{SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE};
+// Those whose default action ends a process, besides SIGKILL, SIGINT and SIGTERM (which stop the
+// loop first), SIGPIPE (ignored) and the real-time signals (numbered only at run time).
+constexpr std::array endingSignals{SIGHUP,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,   SIGBUS, SIGFPE,
+                                   SIGUSR1, SIGSEGV,   SIGUSR2, SIGALRM, SIGSTKFLT, SIGIO,  SIGXCPU,
+                                   SIGXFSZ, SIGVTALRM, SIGPROF, SIGPWR,  SIGSYS};
 
-// Everything the handlers read is set before the first of them is installed.
+// Everything the handlers read is set before the first of them is installed. The output is a
+// description of the terminal of its own, non-blocking, so that no write waits on a stalled
+// terminal while the shell's stays as it was; the shared one if the terminal cannot be opened.
 struct TerminalSwitch {
     bool hasModes = false;
     bool hasScreen = false;
+    int output = STDOUT_FILENO;
     termios original{};
     termios raw{};
 };
 
+static_assert(std::atomic<bool>::is_always_lock_free, "handlers use the flags");
+
 TerminalSwitch terminalSwitch;
-volatile std::sig_atomic_t isGivenBack = 1;
-volatile std::sig_atomic_t isStopRequested = 0;
-volatile std::sig_atomic_t isRedrawDue = 0;
+std::atomic<bool> isTaken = false;
+std::atomic<bool> isRetakeDue = false;
+std::atomic<bool> isStopRequested = false;
+std::atomic<int> stopSignal = 0;
+std::atomic<bool> isRedrawDue = false;
 const MainLoop* signalledLoop = nullptr;
 
 // At once rather than after draining: only input handling changes, and a stalled terminal
@@ -37,106 +52,136 @@ void setModes(const termios& mode) {
     }
 }
 
-// These two and the handlers are async-signal-safe.
+// Not the controlling terminal: no job shares it, so it is always ours.
+bool isForeground() {
+    const pid_t group = tcgetpgrp(terminalSwitch.hasScreen ? STDOUT_FILENO : STDIN_FILENO);
+    return group == getpgrp() || (group < 0 && errno == ENOTTY);
+}
+
 void takeTerminal() {
-    isGivenBack = 0;
+    isTaken = true;
     if (terminalSwitch.hasModes) {
         setModes(terminalSwitch.raw);
     }
     if (terminalSwitch.hasScreen) {
-        writeFully(STDOUT_FILENO, enterScreen);
+        writeFully(terminalSwitch.output, enterScreen, isStopRequested);
     }
 }
 
-void giveTerminalBack() {
-    if (isGivenBack != 0) {
+// The modes first, as they need no output; the screen's bytes only if the terminal takes them
+// within `milliseconds`. Async-signal-safe.
+void giveTerminalBack(int milliseconds) {
+    if (!isTaken.exchange(false)) {
         return;
-    }
-    isGivenBack = 1;
-    if (terminalSwitch.hasScreen) {
-        writeFully(STDOUT_FILENO, leaveScreen);
     }
     if (terminalSwitch.hasModes) {
         setModes(terminalSwitch.original);
     }
+    pollfd output{terminalSwitch.output, POLLOUT, 0};
+    if (terminalSwitch.hasScreen && poll(&output, 1, milliseconds) > 0 &&
+        (output.revents & POLLOUT) != 0) {
+        [[maybe_unused]] const auto written =
+            ::write(output.fd, leaveScreen.data(), leaveScreen.size());
+    }
 }
 
-// Interrupted calls resume, so that a resize or a resume costs no sampler its reading. A fatal
-// handler runs with every other signal held off.
+// While it lives, no stop or resume comes between a look at the terminal and what follows.
+class JobControlHeldOff {
+public:
+    JobControlHeldOff() {
+        sigset_t jobControl;
+        sigemptyset(&jobControl);
+        sigaddset(&jobControl, SIGTSTP);
+        sigaddset(&jobControl, SIGCONT);
+        pthread_sigmask(SIG_BLOCK, &jobControl, &previous);
+    }
+    ~JobControlHeldOff() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+    JobControlHeldOff(const JobControlHeldOff&) = delete;
+    JobControlHeldOff& operator=(const JobControlHeldOff&) = delete;
+
+private:
+    sigset_t previous{};
+};
+
+void unblock(int signal) {
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+}
+
 void install(int signal, void (*handler)(int), struct sigaction* previous = nullptr);
 
-void raiseFlag(volatile std::sig_atomic_t& flag) {
-    flag = 1;
+void raiseFlag(std::atomic<bool>& flag) {
+    const int savedErrno = errno;
+    flag = true;
     signalledLoop->wake();
+    errno = savedErrno;
 }
 
-// SIGINT and SIGTERM ask for a stop, SIGWINCH for a redraw.
-void onLoopSignal(int signal) {
-    const int savedErrno = errno;
-    raiseFlag(signal == SIGWINCH ? isRedrawDue : isStopRequested);
-    errno = savedErrno;
+void onStop(int signal) {
+    stopSignal = signal;
+    raiseFlag(isStopRequested);
+}
+
+void onResize(int) {
+    raiseFlag(isRedrawDue);
 }
 
 // Also after a stop that was not ours: the shell may have reset the modes meanwhile.
 void onContinue(int) {
-    const int savedErrno = errno;
-    takeTerminal();
-    raiseFlag(isRedrawDue);
-    errno = savedErrno;
+    raiseFlag(isRetakeDue);
 }
 
-// Stops the process the way the shell expects, with the terminal given back meanwhile.
+// Stops the process the way the shell expects, with the terminal given back meanwhile. SIGCONT
+// waits for the end of this handler, so that it cannot take the terminal before the stop; the
+// loop takes it once the job is in the foreground again. An orphaned process group is not
+// stopped at all.
 void onSuspend(int) {
     const int savedErrno = errno;
-    giveTerminalBack();
+    giveTerminalBack(0);
     install(SIGTSTP, SIG_DFL);
     raise(SIGTSTP);
-    sigset_t suspend;
-    sigemptyset(&suspend);
-    sigaddset(&suspend, SIGTSTP);
-    pthread_sigmask(SIG_UNBLOCK, &suspend, nullptr); // stopped here until SIGCONT
+    unblock(SIGTSTP); // stopped here until SIGCONT
     install(SIGTSTP, onSuspend);
-    // An orphaned process group is not stopped, and no SIGCONT comes to take the terminal.
-    if (isGivenBack != 0) {
-        takeTerminal();
-        raiseFlag(isRedrawDue);
-    }
+    raiseFlag(isRetakeDue);
     errno = savedErrno;
 }
 
-// Ends the process as the signal would have, once the terminal is back; a fault raises its
-// signal again on return from here.
-void onFatal(int signal) {
-    giveTerminalBack();
+// The first process of a PID namespace outlives its own default action, and exits with the
+// status a shell gives a process ended by the signal.
+[[noreturn]] void endAs(int signal) {
     install(signal, SIG_DFL);
     raise(signal);
+    unblock(signal);
+    _exit(128 + signal);
 }
 
+// Ends the process as the signal would have, once the terminal is back, whichever thread it
+// lands on.
+void onEnding(int signal) {
+    giveTerminalBack(0);
+    endAs(signal);
+}
+
+// Every handler runs with the other signals held off, also so that a handler's tcsetattr from
+// the background does not stop the process. Interrupted calls resume, so that a resize or a
+// resume costs no sampler its reading; a stop request interrupts them, a write included.
 void install(int signal, void (*handler)(int), struct sigaction* previous) {
     struct sigaction action {};
     action.sa_handler = handler;
-    action.sa_flags = SA_RESTART;
-    if (handler == onFatal) {
-        sigfillset(&action.sa_mask);
-    } else {
-        sigemptyset(&action.sa_mask);
-    }
+    action.sa_flags = handler == onStop ? 0 : SA_RESTART;
+    sigfillset(&action.sa_mask);
     sigaction(signal, &action, previous);
 }
 
-// Ctrl-C and Ctrl-Z arrive as keys; output processing stays as it was.
+// Ctrl-C, Ctrl-Z and Ctrl-S arrive as keys; output processing stays as it was.
 termios rawMode(termios mode) {
     mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
     mode.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
     mode.c_cc[VMIN] = 1;
     mode.c_cc[VTIME] = 0;
     return mode;
-}
-
-bool takeFlag(volatile std::sig_atomic_t& flag) {
-    const bool raised = flag != 0;
-    flag = 0;
-    return raised;
 }
 
 } // namespace
@@ -147,18 +192,24 @@ TerminalSession::TerminalSession(const MainLoop& loop) {
         isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &terminalSwitch.original) == 0;
     terminalSwitch.hasScreen = isatty(STDOUT_FILENO) == 1;
     terminalSwitch.raw = rawMode(terminalSwitch.original);
+    if (terminalSwitch.hasScreen) {
+        const int own = open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        terminalSwitch.output = own >= 0 ? own : STDOUT_FILENO;
+    }
 
-    handle(SIGINT, onLoopSignal);
-    handle(SIGTERM, onLoopSignal);
-    handle(SIGWINCH, onLoopSignal);
+    handleUnlessIgnored(SIGINT, onStop);
+    handleUnlessIgnored(SIGTERM, onStop);
+    handle(SIGWINCH, onResize);
     handle(SIGPIPE, SIG_IGN);
+    for (const int signal : endingSignals) {
+        handleUnlessIgnored(signal, onEnding);
+    }
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+        handleUnlessIgnored(signal, onEnding);
+    }
     if (terminalSwitch.hasModes || terminalSwitch.hasScreen) {
         handle(SIGCONT, onContinue);
         handleUnlessIgnored(SIGTSTP, onSuspend);
-        for (const int signal : fatalSignals) {
-            handleUnlessIgnored(signal, onFatal);
-        }
-        takeTerminal();
     }
 }
 
@@ -168,11 +219,18 @@ TerminalSession::~TerminalSession() {
     sigset_t previousMask;
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &previousMask);
-    giveTerminalBack();
+    giveTerminalBack(leavingWaitMilliseconds);
     for (const auto& [signal, previous] : previousActions) {
         sigaction(signal, &previous, nullptr);
     }
+    if (terminalSwitch.output != STDOUT_FILENO) {
+        close(std::exchange(terminalSwitch.output, STDOUT_FILENO));
+    }
     pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    // A stop that a signal asked for ends as that signal would have, now that all is back.
+    if (const int signal = stopSignal.exchange(0); signal != 0) {
+        endAs(signal);
+    }
 }
 
 void TerminalSession::handle(int signal, void (*handler)(int)) {
@@ -198,6 +256,22 @@ ScreenSize TerminalSession::size() const {
     return {window.ws_col, window.ws_row};
 }
 
+bool TerminalSession::holdsTerminal() {
+    if (!terminalSwitch.hasModes && !terminalSwitch.hasScreen) {
+        return true;
+    }
+    const JobControlHeldOff heldOff;
+    if (!isForeground()) {
+        isRetakeDue = true;
+        return false;
+    }
+    if (isRetakeDue.exchange(false) || !isTaken) {
+        takeTerminal();
+        isRedrawDue = true;
+    }
+    return true;
+}
+
 std::optional<std::string_view> TerminalSession::readKeys() {
     const ssize_t count = read(STDIN_FILENO, keys.data(), keys.size());
     if (count > 0) {
@@ -218,19 +292,23 @@ bool TerminalSession::showsScreen() const {
 }
 
 bool TerminalSession::write(std::string_view bytes) {
-    const WriteOutcome outcome = writeFully(STDOUT_FILENO, bytes);
+    const JobControlHeldOff heldOff;
+    if (terminalSwitch.hasScreen && !(isTaken && !isRetakeDue && isForeground())) {
+        return true;
+    }
+    const WriteOutcome outcome = writeFully(terminalSwitch.output, bytes, isStopRequested);
     if (outcome == WriteOutcome::stalled) {
-        isRedrawDue = 1;
+        isRedrawDue = true;
     }
     return outcome != WriteOutcome::failed;
 }
 
 bool TerminalSession::takeStopRequest() {
-    return takeFlag(isStopRequested);
+    return isStopRequested.exchange(false);
 }
 
 bool TerminalSession::takeRedraw() {
-    return takeFlag(isRedrawDue);
+    return isRedrawDue.exchange(false);
 }
 
 } // namespace tarvo::terminal

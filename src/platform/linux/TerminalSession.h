@@ -14,11 +14,13 @@ namespace tarvo::terminal {
 
 // The terminal for as long as the front end runs: keys read one by one without echo when
 // standard input is a terminal, the alternate screen with a hidden cursor when standard output
-// is one. SIGINT and SIGTERM ask the loop to stop, SIGWINCH asks for a redraw, and a vanished
-// output is an error rather than a fatal signal. While the terminal is switched, SIGTSTP gives
-// it back for as long as the process is stopped, SIGCONT takes it again and asks for a redraw,
-// and the signals that end a process give it back before they do. Everything goes back as it
-// was at the end.
+// is one, both only while the process group is the terminal's foreground job. SIGINT and SIGTERM
+// ask the loop to stop, even from inside a write that the terminal does not take, and end the
+// process as they would have once everything is back; SIGWINCH asks for a redraw, and a vanished
+// output is an error rather than a fatal signal. SIGTSTP gives the terminal back for as long as
+// the process is stopped. Every other signal that ends a process gives it back first, on
+// whichever thread it lands, and ends the process too, even as the first of a PID namespace. A
+// signal ignored at the start stays ignored. Everything goes back as it was at the end.
 class TerminalSession {
 public:
     explicit TerminalSession(const MainLoop& loop);
@@ -30,9 +32,15 @@ public:
     bool showsScreen() const;
     ScreenSize size() const;
 
+    // Takes the terminal when it is this job's again: at the start, after a resume, or once `fg`
+    // brings forward a job that `bg` sent on (which no signal tells). False in the background,
+    // where nothing is drawn and no key read.
+    bool holdsTerminal();
+
     // The keys typed so far; none once the input has ended.
     std::optional<std::string_view> readKeys();
-    // False when the output is gone. What a stalled output could not take is left to a redraw.
+    // False when the output is gone. What a stalled output could not take is left to a redraw,
+    // and so is a frame made before a stop or a move to the background.
     bool write(std::string_view bytes);
 
     bool takeStopRequest();
