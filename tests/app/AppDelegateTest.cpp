@@ -75,8 +75,8 @@ TEST_F(App, TicksAndRefreshNowWriteLoadAndRatesToViewAndMenuUntilQuit) {
 
     nextInterval(2364, 7636, 0, 1500);
     ASSERT_TRUE(chooseMenuItem("Refresh Now"));
-    EXPECT_EQ(readout(), (Texts{"24%", "--°C", "↑2K", "↓0B", "CPU Usage: 23.6 %", "Download: 0 B/s",
-                                "Upload: 2 KB/s"}));
+    EXPECT_EQ(readout(), (Texts{"24%", "--°C", "↑3K", "↓0B", "CPU Usage: 23.6 %", "Download: 0 B/s",
+                                "Upload: 3 KB/s"}));
     const std::size_t before = calls().size();
     nextInterval(2364, 7636, 0, 1500);
     mainLoop().advance(0.499);
