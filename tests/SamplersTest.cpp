@@ -2,6 +2,7 @@
 // interface list they read on a Mac.
 #include "platform/macos/InterfaceMessages.h"
 #include "platform/macos/LoadRecords.h"
+#include "platform/simulated/ManualLoop.h"
 #include "platform/simulated/SimulatedSystem.h"
 #include "samplers/CPUUsage.h"
 #include "samplers/NetworkSpeed.h"
@@ -72,7 +73,7 @@ const auto en0 = [](Bytes in, Bytes out) { return InterfaceCounters{4, {"en0"}, 
 const auto en1 = [](Bytes in, Bytes out) { return InterfaceCounters{9, {"en1"}, in, out}; };
 const auto rates = [](auto s) { return std::pair(s.downloadBytesPerSec, s.uploadBytesPerSec); };
 
-// Readings fed one after another to a new sampler, and what the last one must report: first
+// Readings fed a second apart to a new sampler, and what the last one must report: first
 // sight; a link that comes up, goes down, comes back or is re-created (a new index, or its index
 // taken by another name) only sets its baseline, the others keep counting; reordered; a 32-bit
 // wrap, 64-bit counters uncut; restarted 64-bit counters, in either direction, start afresh.
@@ -93,24 +94,45 @@ TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
         const auto& [counterBits, down, up, readings] = c;
         NetworkSpeed speed;
         NetworkSample last;
+        double seconds = 0;
         for (const Reading& reading : readings) {
-            last = speed.measure(reading, counterBits);
+            last = speed.measure(reading, counterBits, seconds++);
         }
         EXPECT_EQ(rates(last), std::pair(down, up)) << "case " << &c - cases;
     }
 }
 
+using Timed = std::tuple<const char*, std::vector<double>, std::vector<Bytes>, std::vector<double>>;
+
+// Each row: the clock's readings and the received counter at each, and the download rate every
+// sample must report. Where no span can be measured: zeros, never a division by zero, and the
+// baselines stay; a clock that went back starts afresh.
+TEST(NetworkSpeed, DividesTheBytesByTheSecondsSinceThePreviousReading) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const auto& [name, times, received, expected] :
+         {Timed{"ten seconds", {7, 17}, {0, 20'000'000}, {0, 2'000'000}},
+          Timed{"no span: kept", {0, 0, 1e-7, nan, 1}, {0, 1, 2, 3, 201}, {0, 0, 0, 0, 201}},
+          Timed{"clock back: afresh", {5, 6, 4, 5}, {0, 100, 300, 400}, {0, 100, 0, 100}}}) {
+        NetworkSpeed speed;
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            EXPECT_EQ(speed.measure(Reading{en0(received[i], 0)}, 64, times[i]).downloadBytesPerSec,
+                      expected[i])
+                << name << " at " << times[i];
+        }
+    }
+}
+
+// Only the traffic since the last good reading, over the time since it, not the whole counters.
 TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaselines) {
     simulated::resetSystem();
-    auto& interfaces = simulated::system().interfaces;
     NetworkSpeed speed;
-    interfaces = Reading{en0(1'000'000, 2'000'000)};
+    simulated::system().interfaces = Reading{en0(1'000'000, 2'000'000)};
     speed.sample();
-    interfaces.reset();
+    simulated::mainLoop().advance(2.0);
+    simulated::system().interfaces.reset();
     EXPECT_EQ(rates(speed.sample()), std::pair(0.0, 0.0));
-    // Only the traffic since the last good reading, not the whole counters.
-    interfaces = Reading{en0(1'000'300, 2'000'100)};
-    EXPECT_EQ(rates(speed.sample()), std::pair(300.0, 100.0));
+    simulated::system().interfaces = Reading{en0(1'000'300, 2'000'100)};
+    EXPECT_EQ(rates(speed.sample()), std::pair(150.0, 50.0));
 }
 
 // A message of a Mac's interface list as its kernel lays it out: a 160-byte if_msghdr2 (length

@@ -116,7 +116,7 @@ void AppDelegate::startTemperature() {
 }
 
 // App Nap throttles the timers of an app it judges idle, and one with no window and no Dock icon
-// looks idle. A late tick would count several seconds of traffic as one.
+// looks idle: its readout would then move only every few seconds.
 void AppDelegate::beginActivity() {
     activity =
         platform::Activity::begin(platform::ActivityOptions::userInitiatedAllowingIdleSystemSleep,

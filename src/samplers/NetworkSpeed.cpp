@@ -1,6 +1,8 @@
 #include "samplers/NetworkSpeed.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace tarvo {
@@ -25,19 +27,46 @@ std::uint64_t counterDelta(std::uint64_t before, std::uint64_t now, unsigned bit
     return (now - before) & mask;
 }
 
+// Below a microsecond no figure means anything, and bytes divided by a far shorter span could
+// overflow to infinity.
+constexpr double shortestSpan = 1e-6;
+
 } // namespace
 
 NetworkSample NetworkSpeed::sample() {
     // An unreadable interface list is not a list without interfaces: keeping the baselines
-    // spares every interface from starting afresh with an interval of zeros.
+    // spares every interface from starting afresh with an interval of zeros, and the next
+    // reading is divided by the time since the last one that was measured.
     if (!platform::readInterfaceCounters(current)) {
         return {};
     }
-    return measure(current, platform::interfaceCounterBits());
+    return measure(current, platform::interfaceCounterBits(), platform::continuousSeconds());
 }
 
+// Zeros, never a division by zero, where no span can be measured:
+// - a time that is not a number, or one within a microsecond of the previous one, is skipped
+//   like an unreadable list: the baselines stay, and the next sample gives the rate over the
+//   whole span, so no byte is lost;
+// - the first reading, or one earlier than the previous (a clock that went back), only sets the
+//   baselines: the span since the previous reading is unknown, and keeping that reading as the
+//   time baseline could hold every later figure at zero until the clock caught up with it.
 NetworkSample NetworkSpeed::measure(std::span<const InterfaceCounters> reading,
-                                    unsigned counterBits) {
+                                    unsigned counterBits, double seconds) {
+    if (!std::isfinite(seconds) || (previousSeconds && seconds >= *previousSeconds &&
+                                    seconds - *previousSeconds < shortestSpan)) {
+        return {};
+    }
+    const auto [down, up] = moveBaselines(reading, counterBits);
+    const std::optional<double> since = std::exchange(previousSeconds, seconds);
+    if (!since || seconds < *since) {
+        return {};
+    }
+    const double span = seconds - *since;
+    return {static_cast<double>(down) / span, static_cast<double>(up) / span};
+}
+
+std::pair<std::uint64_t, std::uint64_t>
+NetworkSpeed::moveBaselines(std::span<const InterfaceCounters> reading, unsigned counterBits) {
     std::uint64_t down = 0;
     std::uint64_t up = 0;
     for (const InterfaceCounters& now : reading) {
@@ -51,7 +80,7 @@ NetworkSample NetworkSpeed::measure(std::span<const InterfaceCounters> reading,
         }
     }
     previous.assign(reading.begin(), reading.end());
-    return {static_cast<double>(down), static_cast<double>(up)};
+    return {down, up};
 }
 
 } // namespace tarvo

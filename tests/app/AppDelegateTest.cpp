@@ -26,9 +26,14 @@ protected:
     AppHarness harness;
 };
 
+// Launched, before the first tick.
+struct Launched : App {
+    void SetUp() override { harness.launch(); }
+};
+
 // The launch steps, as the toolkit, the kernel and the SMC saw them among all the calls made (how
 // the view is hosted shows in what it draws), then what launch shows.
-TEST_F(App, LaunchRunsItsStepsInOrderAndShowsTheInitialTexts) {
+TEST_F(Launched, LaunchRunsItsStepsInOrderAndShowsTheInitialTexts) {
     const Texts steps{
         "NSApp setActivationPolicy: 1", "NSStatusBar statusItemWithLength: -1",
         "button1 setTitle: ", "button1 setImage: nil", "statusItem1 setLength: 50",
@@ -38,7 +43,6 @@ TEST_F(App, LaunchRunsItsStepsInOrderAndShowsTheInitialTexts) {
         // NSActivityUserInitiatedAllowingIdleSystemSleep
         "NSProcessInfo beginActivityWithOptions:reason: 15728639 Tarvo refreshes its menu bar "
         "readout every second."};
-    harness.launch();
     Texts made = AppHarness::callsFrom(); // a step made otherwise, or out of order, fails
     std::erase_if(
         made, [&](const auto& call) { return std::count(steps.begin(), steps.end(), call) == 0; });
@@ -54,55 +58,63 @@ TEST_F(App, LaunchRunsItsStepsInOrderAndShowsTheInitialTexts) {
     }
 }
 
-// Ticks every second, and Refresh Now runs one more without moving the timer: the rates never
-// cross, and the length is set even when no text changed. Quit stops it all in order.
-TEST_F(App, TicksAndRefreshNowWriteLoadAndRatesToViewAndMenuUntilQuit) {
-    const auto readout = [] { // the view's texts, then the menu's CPU, download and upload lines
-        Texts shown = AppHarness::drawnTexts();
-        shown.insert(shown.end(), {title(cpuLine), title(downLine), title(upLine)});
-        return shown;
-    };
-    const auto setLength = [](std::size_t from, const char* length) {
-        return std::count(calls().begin() + static_cast<long>(from), calls().end(),
-                          Call{"statusItem1", "setLength:", {length}});
-    };
-    harness.launch();
-    nextInterval(0, 100, 2'500'000, 7);
-    mainLoop().advance(1.5);
-    EXPECT_EQ(readout(), (Texts{"0%", "--°C", "↑7B", "↓2.5M", "CPU Usage: 0.0 %",
-                                "Download: 2.50 MB/s", "Upload: 7 B/s"}));
-    EXPECT_EQ(setLength(0, "60"), 1) << "5 points a character: a column as wide as ↓2.5M";
-
-    nextInterval(2364, 7636, 0, 1500);
-    ASSERT_TRUE(chooseMenuItem("Refresh Now"));
-    EXPECT_EQ(readout(), (Texts{"24%", "--°C", "↑2K", "↓0B", "CPU Usage: 23.6 %", "Download: 0 B/s",
-                                "Upload: 2 KB/s"}));
-    const std::size_t before = calls().size();
-    nextInterval(2364, 7636, 0, 1500);
-    mainLoop().advance(0.499);
-    EXPECT_EQ(system().processorTicksReads, 3);
-    mainLoop().advance(0.001);
-    EXPECT_EQ(system().processorTicksReads, 4);
-    EXPECT_TRUE(AppHarness::drawnTexts().empty());
-    EXPECT_EQ(setLength(before, "50"), 1);
-
-    system().processorTicks.reset();
-    ASSERT_TRUE(pressKeyEquivalent("r"));
-    EXPECT_EQ(AppHarness::drawnTexts().at(0), "--%");
-    EXPECT_EQ(title(cpuLine), "CPU Usage: N/A");
-
-    const std::size_t beforeQuit = calls().size();
-    ASSERT_TRUE(pressKeyEquivalent("q"));
-    EXPECT_EQ(AppHarness::callsFrom(beforeQuit),
-              (Texts{"timer1 invalidate", "AppleSMC close", "NSApplication sharedApplication",
-                     "NSApp terminate: nil"}));
-    mainLoop().advance(5.0);
-    EXPECT_EQ(system().processorTicksReads, 5);
+TEST_F(Launched, TickWritesLoadAndRatesToTheViewAndTheMenu) {
+    nextInterval(2364, 7636, 2'500'000, 7);
+    mainLoop().advance(1.0);
+    EXPECT_EQ(AppHarness::drawnTexts(), (Texts{"24%", "--°C", "↑7B", "↓2.5M"}));
+    EXPECT_EQ((Texts{title(cpuLine), title(downLine), title(upLine)}),
+              (Texts{"CPU Usage: 23.6 %", "Download: 2.50 MB/s", "Upload: 7 B/s"}));
 }
 
-TEST_F(App, TemperatureGoesFromLaunchedToCollectingToReading) {
-    harness.launch(); // the SMC opens, but no sensor answers yet
-    EXPECT_EQ(title(hintLine), "(Direct AppleSMC read, no admin needed)");
+// The second tick's texts are those of the first.
+TEST_F(Launched, TickSizesTheItemToTheViewEvenWhenNoTextChanged) {
+    nextInterval(0, 100, 2'500'000);
+    mainLoop().advance(1.0);
+    const std::size_t before = calls().size();
+    nextInterval(0, 100, 2'500'000);
+    mainLoop().advance(1.0);
+    const Texts made = AppHarness::callsFrom(before);
+    EXPECT_EQ(std::count(made.begin(), made.end(), "statusItem1 setLength: 60"), 1)
+        << "5 points a character: a column as wide as ↓2.5M";
+}
+
+// That it ticks at once shows in the rates.
+TEST_F(Launched, RefreshNowLeavesTheTimerOnItsSchedule) {
+    mainLoop().advance(1.5);
+    ASSERT_TRUE(chooseMenuItem("Refresh Now"));
+    mainLoop().advance(0.5);
+    EXPECT_EQ(system().processorTicksReads, 4) << "the tick at 2 s";
+}
+
+// Half a second after a tick, then the tick half a second later: each span's own rate.
+TEST_F(Launched, RatesArePerSecondOfTheSpanSinceThePreviousRefresh) {
+    mainLoop().advance(1.0);
+    nextInterval(0, 0, 0, 1500);
+    mainLoop().advance(0.5);
+    ASSERT_TRUE(pressKeyEquivalent("r"));
+    EXPECT_EQ(title(upLine), "Upload: 3 KB/s");
+    nextInterval(0, 0, 0, 1500);
+    mainLoop().advance(0.5);
+    EXPECT_EQ(title(upLine), "Upload: 3 KB/s");
+}
+
+TEST_F(Launched, UnreadableLoadShowsAsNotAvailable) {
+    system().processorTicks.reset();
+    mainLoop().advance(1.0);
+    EXPECT_EQ(AppHarness::drawnTexts().at(0), "--%");
+    EXPECT_EQ(title(cpuLine), "CPU Usage: N/A");
+}
+
+TEST_F(Launched, QuitStopsTheTimerAndTheReaderThenTerminates) {
+    const std::size_t before = calls().size();
+    ASSERT_TRUE(pressKeyEquivalent("q"));
+    EXPECT_EQ(AppHarness::callsFrom(before),
+              (Texts{"timer1 invalidate", "AppleSMC close", "NSApplication sharedApplication",
+                     "NSApp terminate: nil"}));
+}
+
+// The SMC opens at launch, but no sensor answers yet.
+TEST_F(Launched, TemperatureGoesFromLaunchedToCollectingToReading) {
     mainLoop().advance(1.0);
     EXPECT_EQ(title(tempLine), "CPU Temp: collecting…");
     EXPECT_EQ(title(hintLine), "(Opening AppleSMC to read temperature)");

@@ -1,4 +1,5 @@
 #include "platform/simulated/ManualLoop.h"
+#include "platform/Clock.h"
 #include "platform/MainThread.h"
 
 #include <memory>
@@ -98,6 +99,11 @@ namespace tarvo::platform {
 
 void postToMainThread(std::function<void()> task) {
     simulated::mainLoop().post(std::move(task));
+}
+
+// The time that tests move forward.
+double continuousSeconds() {
+    return simulated::mainLoop().now();
 }
 
 } // namespace tarvo::platform
