@@ -1,13 +1,18 @@
 # tarvo_link_appkit(<target>)
 # Links <target> to AppKit with every import bound two-level, to the library that exports it.
-# AppKit hands out its text attribute names (NSFontAttributeName and its kin) by re-exporting the
-# private UIFoundation framework. An SDK whose AppKit link stub lost that re-export, while still
-# carrying UIFoundation's own exports (the public macOS 12.0 SDK of the cross build is one),
-# cannot bind those names to AppKit; the target then links a copy of the stub, written to the
-# build tree, that declares the re-export again.
+# AppKit re-exports ApplicationServices, Foundation and the private UIFoundation framework, which
+# hands out the text attribute names (NSFontAttributeName and its kin). An SDK whose AppKit link
+# stub lost those re-exports, while still carrying UIFoundation's own exports (the public macOS
+# 12.0 SDK of the cross build is one), cannot bind those names to AppKit; the target then links a
+# copy of the stub, written to the build tree, that declares the three re-exports again, as
+# Apple's own stub does, so that a symbol links here as it would on a Mac.
 function(tarvo_link_appkit target)
     set(uiFoundation
         "/System/Library/PrivateFrameworks/UIFoundation.framework/Versions/A/UIFoundation")
+    set(frameworks "/System/Library/Frameworks")
+    string(CONCAT reexported
+        "'${frameworks}/ApplicationServices.framework/Versions/A/ApplicationServices', "
+        "'${frameworks}/Foundation.framework/Versions/C/Foundation', '${uiFoundation}'")
     set(stub
         "${CMAKE_OSX_SYSROOT}/System/Library/Frameworks/AppKit.framework/Versions/C/AppKit.tbd")
     if(EXISTS "${stub}")
@@ -21,7 +26,7 @@ function(tarvo_link_appkit target)
             string(REGEX MATCH "\ntargets: +\\[[^]]*\\]" targets "${appKit}")
             string(REGEX REPLACE "\ntargets: +" "" targets "${targets}")
             string(REGEX REPLACE "(\ncompatibility-version:[^\n]*\n)"
-                "\\1reexported-libraries:\n  - targets:         ${targets}\n    libraries:       [ '${uiFoundation}' ]\n"
+                "\\1reexported-libraries:\n  - targets:         ${targets}\n    libraries:       [ ${reexported} ]\n"
                 appKit "${appKit}")
             set(folder "${CMAKE_BINARY_DIR}/link-stubs")
             file(WRITE "${folder}/AppKit.framework/AppKit.tbd" "${appKit}${inlined}")

@@ -1,6 +1,8 @@
 # Installing and packaging. On macOS the product is Tarvo.app, installed into /Applications unless
 # a prefix is given, and packed as a zip (any macOS build, the cross build on Linux included) and,
 # on a Mac, a disk image to drag it from. Elsewhere it is bin/tarvo with the README, in a tarball.
+# Only a build that signs Tarvo.app (a Mac's, with codesign) makes a release: any other zip says
+# that it is unsigned (the cross build's carries only the linker's signature of the executable).
 
 if(APPLE)
     if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
@@ -9,6 +11,9 @@ if(APPLE)
     install(TARGETS tarvo BUNDLE DESTINATION .)
     string(REPLACE ";" "-" architectures "${CMAKE_OSX_ARCHITECTURES}")
     set(CPACK_PACKAGE_FILE_NAME "Tarvo-${PROJECT_VERSION}-macos-${architectures}")
+    if(NOT CODESIGN)
+        string(APPEND CPACK_PACKAGE_FILE_NAME "-unsigned")
+    endif()
     # Unpacking gives Tarvo.app itself, ready to drag into Applications.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
     set(CPACK_GENERATOR ZIP)

@@ -26,8 +26,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     platform::Application::shared().setActivationPolicy(platform::ActivationPolicy::accessory);
     statusItem =
         platform::StatusBar::system().statusItemWithLength(platform::variableStatusItemLength);
-    if (auto button = statusItem->button()) {
-        showStatusView(*button);
+    statusButton = statusItem->button();
+    if (statusButton) {
+        showStatusView(*statusButton);
     }
     buildMenu();
     // Primed here, so the first refresh measures the second since launch.
@@ -147,10 +148,26 @@ void AppDelegate::tick() {
     if (statusView) {
         updateStatusView(cpu, net, temp);
     }
-    menuItemCPU->setTitle(cpuMenuTitle(titleBuffer, cpu));
-    updateMenuTemp();
-    menuItemDown->setTitle(downMenuTitle(titleBuffer, net.downloadBytesPerSec));
-    menuItemUp->setTitle(upMenuTitle(titleBuffer, net.uploadBytesPerSec));
+    nextSpokenReadout.clear();
+    showMenuLine(*menuItemCPU, cpuMenuTitle(titleBuffer, cpu));
+    appendToSpokenReadout(nextSpokenReadout, updateMenuTemp());
+    showMenuLine(*menuItemDown, downMenuTitle(titleBuffer, net.downloadBytesPerSec));
+    showMenuLine(*menuItemUp, upMenuTitle(titleBuffer, net.uploadBytesPerSec));
+    updateSpokenReadout();
+}
+
+void AppDelegate::showMenuLine(platform::MenuItem& item, std::string_view title) {
+    item.setTitle(title);
+    appendToSpokenReadout(nextSpokenReadout, title);
+}
+
+// The view draws the figures where VoiceOver cannot read them: the button says them instead.
+// Set only when it changes; the two buffers trade places, so a steady refresh allocates nothing.
+void AppDelegate::updateSpokenReadout() {
+    if (statusButton && nextSpokenReadout != spokenReadout) {
+        spokenReadout.swap(nextSpokenReadout);
+        statusButton->setAccessibilityLabel(spokenReadout);
+    }
 }
 
 void AppDelegate::updateStatusView(double cpu, const NetworkSample& net,
@@ -163,13 +180,14 @@ void AppDelegate::updateStatusView(double cpu, const NetworkSample& net,
     statusItem->setLength(statusView->preferredWidth());
 }
 
-void AppDelegate::updateMenuTemp() {
+std::string_view AppDelegate::updateMenuTemp() {
     const TemperatureLines lines = temperatureLines(titleBuffer, lastTemp);
     menuItemTemp->setTitle(lines.title);
     menuItemTempHint->setHidden(lines.isHintHidden);
     if (!lines.hint.empty()) {
         menuItemTempHint->setTitle(lines.hint);
     }
+    return lines.title;
 }
 
 } // namespace tarvo

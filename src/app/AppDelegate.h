@@ -44,9 +44,12 @@ private:
     void beginActivity();
     void tick();
     void updateStatusView(double cpu, const NetworkSample& net, std::optional<double> temp);
-    void updateMenuTemp();
+    void showMenuLine(platform::MenuItem& item, std::string_view title);
+    std::string_view updateMenuTemp(); // the temperature line's new title
+    void updateSpokenReadout();
 
     std::optional<platform::StatusItem> statusItem;
+    std::optional<platform::Button> statusButton; // none when the item has no button
     std::unique_ptr<StatusView> statusView;
     std::optional<platform::MenuItem> menuItemCPU;
     std::optional<platform::MenuItem> menuItemTemp;
@@ -63,6 +66,9 @@ private:
     std::weak_ptr<AppDelegate> self;
     platform::ApplicationDelegate nativeDelegate;
     std::string titleBuffer; // reused by every menu title a refresh writes
+    // The button's accessibility label, and the next one, built while the menu lines are written.
+    std::string spokenReadout;
+    std::string nextSpokenReadout;
 };
 
 } // namespace tarvo

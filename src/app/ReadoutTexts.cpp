@@ -53,6 +53,13 @@ std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond) {
     return buffer;
 }
 
+void appendToSpokenReadout(std::string& label, std::string_view line) {
+    if (!label.empty()) {
+        label.append(L::t("，", ", "));
+    }
+    label.append(line);
+}
+
 TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp) {
     if (!lastTemp) {
         const platform::HintText& hint = platform::temperatureOpeningHint;

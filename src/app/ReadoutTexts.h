@@ -22,6 +22,10 @@ std::string_view cpuMenuTitle(std::string& buffer, double cpu);
 std::string_view downMenuTitle(std::string& buffer, double bytesPerSecond);
 std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond);
 
+// The readout in words, as VoiceOver says it: the menu's figure lines one after another, each
+// appended to `label` after a separator in the menu's language.
+void appendToSpokenReadout(std::string& label, std::string_view line);
+
 // The temperature line and its hint line for the last value the reader handed over.
 struct TemperatureLines {
     std::string_view title; // in the buffer, or a literal

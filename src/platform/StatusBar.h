@@ -20,6 +20,8 @@ public:
     explicit Button(ObjectRef object) : native(std::move(object)) {}
 
     void setTitle(std::string_view title);
+    // What VoiceOver says of the button, whose view draws text the accessibility tree never sees.
+    void setAccessibilityLabel(std::string_view label);
     // No image: the program never shows one.
     void setImage(std::nullptr_t);
     // The button keeps the view.

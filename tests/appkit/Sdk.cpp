@@ -9,7 +9,7 @@ namespace tarvo::appkit::doubles {
 
 // What the binding uses, its types spelt as the macOS 12 SDK's headers spell them: each class
 // after its superclass, with its methods, a property as its accessor ("@property CGFloat length"
-// as -setLength:).
+// as -setLength:). scripts/check-sdk-table proves every row against the SDK with clang.
 // clang-format off
 const std::vector<ClassDeclaration> declaredClasses{
     // objc/NSObject.h
@@ -41,7 +41,9 @@ const std::vector<ClassDeclaration> declaredClasses{
         {'-', "NSLayoutXAxisAnchor *", "leadingAnchor", {}},
         {'-', "NSLayoutXAxisAnchor *", "trailingAnchor", {}},
         {'-', "NSLayoutYAxisAnchor *", "topAnchor", {}},
-        {'-', "NSLayoutYAxisAnchor *", "bottomAnchor", {}}}},
+        {'-', "NSLayoutYAxisAnchor *", "bottomAnchor", {}},
+        // AppKit/NSAccessibilityProtocols.h, the NSAccessibility that NSView adopts
+        {'-', "void", "setAccessibilityLabel:", {"nullable NSString *"}}}},
     {"NSControl", "NSView", {}}, {"NSButton", "NSControl", {
         {'-', "void", "setTitle:", {"NSString *"}}, {'-', "void", "setImage:", {"NSImage *"}}}},
     {"NSStatusBarButton", "NSButton", {}},
@@ -114,7 +116,8 @@ std::string encodingOfType(std::string type) {
 }
 
 // The SDK's values and the types of its exported symbols, as the binding has them: a build
-// with another fails here.
+// with another fails here. Each follows the header, or the link stub, that declares it, and a
+// value its name there: scripts/check-sdk-table reads them so.
 // AppKit/NSStatusBar.h: NSVariableStatusItemLength
 static_assert(platform::variableStatusItemLength == -1.0);
 // AppKit/NSRunningApplication.h: NSApplicationActivationPolicyAccessory

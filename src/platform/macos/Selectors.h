@@ -29,6 +29,7 @@ struct Selectors {
     SEL setMenu = sel_registerName("setMenu:");
     SEL setTitle = sel_registerName("setTitle:");
     SEL setImage = sel_registerName("setImage:");
+    SEL setAccessibilityLabel = sel_registerName("setAccessibilityLabel:");
     SEL addSubview = sel_registerName("addSubview:");
 
     SEL initWithFrame = sel_registerName("initWithFrame:");

@@ -41,6 +41,11 @@ void Button::setTitle(std::string_view title) {
     send<void, id>(objectOf(native), appkit::selectors().setTitle, objectOf(string));
 }
 
+void Button::setAccessibilityLabel(std::string_view label) {
+    const ObjectRef string = appkit::makeString(label);
+    send<void, id>(objectOf(native), appkit::selectors().setAccessibilityLabel, objectOf(string));
+}
+
 void Button::setImage(std::nullptr_t) {
     send<void, id>(objectOf(native), appkit::selectors().setImage, nil);
 }

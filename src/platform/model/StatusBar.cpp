@@ -52,6 +52,12 @@ void Button::setTitle(std::string_view title) {
     model::record(button.name, "setTitle:", title);
 }
 
+void Button::setAccessibilityLabel(std::string_view label) {
+    ViewNode& button = model::nodeOf<ViewNode>(native);
+    button.accessibilityLabel = label;
+    model::record(button.name, "setAccessibilityLabel:", label);
+}
+
 void Button::setImage(std::nullptr_t) {
     model::record(model::nodeOf<ViewNode>(native).name, "setImage:", "nil");
 }

@@ -55,6 +55,7 @@ struct ViewNode {
     bool translatesAutoresizingMaskIntoConstraints = true;
     bool needsDisplay = false;
     std::string title;
+    std::string accessibilityLabel; // not shown: the terminal is the screen
     // What the view drew at its last display, and in which bounds.
     std::vector<DrawnText> drawn;
     std::optional<platform::Rect> drawnBounds;
