@@ -1,10 +1,12 @@
 // What the Linux substitute reads from the kernel and the environment: /proc/stat, netlink
 // link and statistics dumps, the locale variables.
 #include "platform/ProcessorTicks.h"
+#include "platform/linux/LinkCounters.h"
 #include "platform/linux/LinkMessages.h"
 #include "platform/linux/LocaleTag.h"
 #include "platform/linux/ProcStat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -134,6 +136,142 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
         std::vector<InterfaceCounters> reading;
         EXPECT_EQ(addLinkMessages(datagram, sequence, reading), LinkDumpProgress::failed);
         EXPECT_TRUE(reading.empty());
+    }
+}
+
+// The kernel's side of the routing sockets, for one LinkCounters: eth0 (index 2) is up from the
+// start, eth1 (index 3) comes up with the first announcement. A dump is answered in one datagram.
+enum class Answer { dump, error, stale, none };
+struct FakeKernel {
+    Answer links = Answer::dump;
+    Answer statistics = Answer::dump;
+    bool isEth1Up = false;
+    std::map<int, std::uint32_t> groups; // of each open socket
+    std::map<int, std::vector<Bytes>> queued;
+    std::string asked; // the dumps asked for, by kind
+};
+FakeKernel kernel;
+
+int openSocket(std::uint32_t groups) {
+    const int socket = 10 + static_cast<int>(kernel.groups.size());
+    kernel.groups[socket] = groups;
+    return socket;
+}
+int closeSocket(int socket) {
+    kernel.groups.erase(socket);
+    kernel.queued.erase(socket);
+    return 0;
+}
+
+// The answer to a dump request of sequence number `seq`.
+Bytes answer(std::uint16_t type, std::uint32_t seq, std::uint32_t filter) {
+    const Answer how = type == RTM_GETLINK ? kernel.links : kernel.statistics;
+    const std::uint32_t s = how == Answer::stale ? seq - 1 : seq;
+    if (how == Answer::error ||
+        (type == RTM_GETSTATS && filter != 1)) { // 1: 64-bit link statistics
+        return message(NLMSG_ERROR, bytesOf(nlmsgerr{-EOPNOTSUPP, {}}), s);
+    }
+    const Bytes end = message(NLMSG_DONE, bytesOf(nlmsgerr{}), s);
+    if (type == RTM_GETLINK) {
+        const unsigned eth1 = kernel.isEth1Up ? up : 0;
+        return join({link(2, "eth0", up, counters(100, 10), s),
+                     link(3, "eth1", eth1, counters(50, 5), s), end});
+    }
+    return join({statistics(2, 100, 10, s), statistics(3, 50, 5, s), end});
+}
+
+ssize_t sendRequest(int socket, const void* bytes, std::size_t size, int) {
+    struct {
+        nlmsghdr header;
+        if_stats_msg statistics;
+    } request{};
+    std::memcpy(&request, bytes, std::min(size, sizeof request));
+    const auto type = request.header.nlmsg_type;
+    kernel.asked += type == RTM_GETLINK ? "links " : type == RTM_GETSTATS ? "statistics " : "? ";
+    if ((type == RTM_GETLINK ? kernel.links : kernel.statistics) != Answer::none) {
+        kernel.queued[socket].push_back(
+            answer(type, request.header.nlmsg_seq, request.statistics.filter_mask));
+    }
+    return static_cast<ssize_t>(size);
+}
+
+// The next queued datagram; nothing queued reads as a timeout, or as "would block".
+ssize_t receive(int socket, void* buffer, std::size_t size, int) {
+    auto& queue = kernel.queued[socket];
+    if (queue.empty()) {
+        errno = EAGAIN;
+        return -1;
+    }
+    const Bytes datagram = queue.front();
+    queue.erase(queue.begin());
+    std::memcpy(buffer, datagram.data(), std::min(size, datagram.size()));
+    return static_cast<ssize_t>(datagram.size());
+}
+
+// eth1 comes up, and the sockets subscribed to link changes (group 1) hear of it.
+void announceEth1() {
+    kernel.isEth1Up = true;
+    for (const auto& [socket, groups] : kernel.groups) {
+        if ((groups & 1) != 0) {
+            kernel.queued[socket].push_back(link(3, "eth1", up, counters(50, 5), 0));
+        }
+    }
+}
+
+struct Read {
+    bool isAnnounced; // eth1 comes up just before this read
+    Answer links;
+    Answer statistics;
+    const char* asked;
+    const char* reading; // "failed" when the read fails
+};
+struct Reads {
+    const char* name;
+    std::vector<Read> reads;
+};
+void PrintTo(const Reads& reads, std::ostream* out) {
+    *out << reads.name;
+}
+
+class LinkCountersReads : public testing::TestWithParam<Reads> {};
+
+constexpr auto dump = Answer::dump;
+const Read first{false, dump, dump, "links ", "2:100/10 "};
+INSTANTIATE_TEST_SUITE_P(
+    LinkCounters, LinkCountersReads,
+    testing::Values(Reads{"FirstReadDumpsTheLinks", {first}},
+                    Reads{"LaterReadsAskOnlyForStatistics",
+                          {first, {false, dump, dump, "statistics ", "2:100/10 "}}},
+                    Reads{"AnAnnouncementBringsALinkDump",
+                          {first,
+                           {true, dump, dump, "links ", "2:100/10 3:50/5 "},
+                           {false, dump, dump, "statistics ", "2:100/10 3:50/5 "}}},
+                    Reads{"AFailedStatisticsDumpFallsBackToTheLinks",
+                          {first, {false, dump, Answer::error, "statistics links ", "2:100/10 "}}},
+                    Reads{"NoAnswerFailsTheReadingAndTheNextStartsAfresh",
+                          {first,
+                           {false, Answer::none, Answer::none, "statistics links ", "failed"},
+                           {false, dump, dump, "links ", "2:100/10 "}}},
+                    Reads{"AStaleAnswerFailsTheReading",
+                          {first,
+                           {false, Answer::stale, Answer::stale, "statistics links ", "failed"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(LinkCountersReads, AskTheKernelForWhatChanged) {
+    kernel = {};
+    LinkCounters counters({openSocket, sendRequest, receive, closeSocket});
+    for (const Read& read : GetParam().reads) {
+        if (read.isAnnounced) {
+            announceEth1();
+        }
+        kernel.links = read.links;
+        kernel.statistics = read.statistics;
+        kernel.asked.clear();
+        std::vector<InterfaceCounters> reading;
+        const bool isRead = counters.read(reading);
+        EXPECT_EQ(kernel.asked, read.asked) << &read - GetParam().reads.data();
+        EXPECT_EQ(isRead ? shown(reading) : "failed", read.reading)
+            << &read - GetParam().reads.data();
     }
 }
 
