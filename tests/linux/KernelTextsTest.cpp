@@ -132,65 +132,53 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
 
 // The kernel's side of a LinkCounters' routing sockets: socket 1 is the one subscribed to link
 // changes (group 1), socket 2 any other. eth0 (index 2) is up; eth1 (index 3) comes up with an
-// announcement. Each request takes the next answer; nothing queued reads as a timeout.
+// announcement. Each request takes the next answer, whole; nothing queued reads as a timeout.
 enum class Answer { dump, error, stale, none };
 struct FakeKernel {
     std::vector<Answer> answers;
+    std::size_t requests = 0;
     bool isEth1Up = false;
     std::string asked; // the dumps asked for
-    std::map<int, std::vector<Bytes>> queued;
+    std::map<int, Bytes> queued;
 } kernel;
 
-int openSocket(std::uint32_t groups) {
-    return groups == 1 ? 1 : 2;
-}
-int closeSocket(int socket) {
-    kernel.queued[socket].clear();
-    return 0;
-}
+struct Read {
+    bool isAnnounced; // eth1 comes up just before
+    std::vector<Answer> answers;
+    const char* asked;
+    const char* reading; // or "failed"
+};
 
 ssize_t sendRequest(int socket, const void* request, std::size_t size, int) {
     nlmsghdr header;
     std::memcpy(&header, request, sizeof header);
     const bool isLinks = header.nlmsg_type == RTM_GETLINK;
     kernel.asked += isLinks ? "links " : header.nlmsg_type == RTM_GETSTATS ? "statistics " : "? ";
-    const Answer answer = kernel.answers.at(0);
-    kernel.answers.erase(kernel.answers.begin());
+    const Answer answer = kernel.answers.at(kernel.requests++);
     const std::uint32_t seq = header.nlmsg_seq - (answer == Answer::stale ? 1 : 0);
-    const Bytes end = message(NLMSG_DONE, bytesOf(nlmsgerr{}), seq);
+    const Bytes dump = isLinks
+                           ? join({link(2, "eth0", up, counters(100, 10), seq),
+                                   link(3, "eth1", kernel.isEth1Up ? up : 0, counters(50, 5), seq)})
+                           : join({statistics(2, 100, 10, seq), statistics(3, 50, 5, seq)});
     if (answer == Answer::error) {
-        kernel.queued[socket].push_back(message(NLMSG_ERROR, bytesOf(nlmsgerr{-EINVAL, {}}), seq));
-    } else if (answer != Answer::none && isLinks) {
-        const unsigned eth1 = kernel.isEth1Up ? up : 0;
-        kernel.queued[socket].push_back(join({link(2, "eth0", up, counters(100, 10), seq),
-                                              link(3, "eth1", eth1, counters(50, 5), seq), end}));
+        kernel.queued[socket] = message(NLMSG_ERROR, bytesOf(nlmsgerr{-EINVAL, {}}), seq);
     } else if (answer != Answer::none) {
-        kernel.queued[socket].push_back(
-            join({statistics(2, 100, 10, seq), statistics(3, 50, 5, seq), end}));
+        kernel.queued[socket] = join({dump, message(NLMSG_DONE, bytesOf(nlmsgerr{}), seq)});
     }
     return static_cast<ssize_t>(size);
 }
 
 ssize_t receive(int socket, void* buffer, std::size_t size, int) {
-    auto& queue = kernel.queued[socket];
-    if (queue.empty()) {
-        errno = EAGAIN;
-        return -1;
-    }
-    std::memcpy(buffer, queue[0].data(), std::min(size, queue[0].size()));
-    const auto got = static_cast<ssize_t>(queue[0].size());
-    queue.erase(queue.begin());
-    return got;
+    Bytes& datagram = kernel.queued[socket];
+    std::memcpy(buffer, datagram.data(), std::min(size, datagram.size()));
+    const auto got = static_cast<ssize_t>(datagram.size());
+    datagram.clear();
+    errno = EAGAIN;
+    return got > 0 ? got : -1;
 }
 
 // Each row: a name, then its reads in turn.
 TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
-    struct Read {
-        bool isAnnounced; // eth1 comes up just before
-        std::vector<Answer> answers;
-        const char* asked;
-        const char* reading; // or "failed"
-    };
     const Read first{false, {Answer::dump}, "links ", "2:100/10 "};
     const Read statisticsOfEth0{false, {Answer::dump}, "statistics ", "2:100/10 "};
     using Reads = std::pair<const char*, std::vector<Read>>;
@@ -207,13 +195,15 @@ TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
           Reads{"stale answer fails",
                 {first, {false, {Answer::stale, Answer::stale}, "statistics links ", "failed"}}}}) {
         kernel = {};
-        LinkCounters counters({openSocket, sendRequest, receive, closeSocket});
+        LinkCounters counters({[](std::uint32_t groups) { return groups == 1 ? 1 : 2; },
+                               sendRequest, receive, [](int) { return 0; }});
         for (const Read& read : reads) {
             if (read.isAnnounced) {
                 kernel.isEth1Up = true;
-                kernel.queued[1].push_back(link(3, "eth1", up, {}, 0));
+                kernel.queued[1] = link(3, "eth1", up, {}, 0);
             }
             kernel.answers = read.answers;
+            kernel.requests = 0;
             kernel.asked.clear();
             std::vector<InterfaceCounters> reading;
             const bool isRead = counters.read(reading);
