@@ -67,14 +67,6 @@ TEST_F(ScaledStatusView, SettingTheScaleRedrawsEvenTheSameScale) {
     EXPECT_EQ(simulated::displayPass().size(), 4u);
 }
 
-TEST_F(ScaledStatusView, ClicksPassThroughToTheButton) {
-    EXPECT_EQ(view.hitTest({10.0, 11.0}), nullptr);
-}
-
-TEST_F(ScaledStatusView, IsAsTallAsTheBarWhateverTheScale) {
-    EXPECT_EQ(view.intrinsicContentSize().height, 22.0);
-}
-
 // Pads of 8 and a gap of 14 around columns as wide as "--°C" (20) and "↑0B" (15).
 TEST_F(ScaledStatusView, ScaleMultipliesTheFontThePadsAndTheGap) {
     EXPECT_EQ(view.intrinsicContentSize().width, 65.0);

@@ -183,8 +183,8 @@ TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
     const Read statisticsOfEth0{false, {Answer::dump}, "statistics ", "2:100/10 "};
     using Reads = std::pair<const char*, std::vector<Read>>;
     for (const auto& [name, reads] :
-         {Reads{"first read dumps the links", {first}},
-          Reads{"later reads dump statistics", {first, statisticsOfEth0, statisticsOfEth0}},
+         {Reads{"the first read dumps the links, later ones statistics",
+                {first, statisticsOfEth0, statisticsOfEth0}},
           Reads{"announcement brings a link dump",
                 {first, {true, {Answer::dump}, "links ", "2:100/10 3:50/5 "}}},
           Reads{"failed statistics fall back to links",
