@@ -16,6 +16,7 @@
 #include <net/if.h>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvo::platform {
@@ -169,12 +170,13 @@ ssize_t sendRequest(int socket, const void* request, std::size_t size, int) {
 }
 
 ssize_t receive(int socket, void* buffer, std::size_t size, int) {
-    Bytes& datagram = kernel.queued[socket];
+    const Bytes datagram = std::exchange(kernel.queued[socket], {});
+    if (datagram.empty()) {
+        errno = EAGAIN;
+        return -1;
+    }
     std::memcpy(buffer, datagram.data(), std::min(size, datagram.size()));
-    const auto got = static_cast<ssize_t>(datagram.size());
-    datagram.clear();
-    errno = EAGAIN;
-    return got > 0 ? got : -1;
+    return static_cast<ssize_t>(datagram.size());
 }
 
 // Each row: a name, then its reads in turn.
