@@ -21,23 +21,23 @@ namespace tarvo {
 
 using platform::ProcessorTicks;
 
-// Each row: a baseline (user, system, idle, nice), the next counters, and the busy share between:
-// since boot; the worked example (total 400 / idle 300, then 600 / 450: 50 busy of 200); no tick,
-// all idle, no idle, nice is busy; counters backwards; past 2^32.
+// Counters are (user, system, idle, nice); a busy share of -1 is "unavailable".
 TEST(CPUUsage, MeasuresTheBusyShareSinceTheBaseline) {
-    using Interval = std::tuple<ProcessorTicks, ProcessorTicks, double>;
-    for (const auto& [baseline, next, expected] :
-         {Interval{{}, {30, 20, 450, 0}, 10.0}, Interval{{60, 40, 300, 0}, {90, 60, 450, 0}, 25.0},
-          Interval{{5, 5, 90, 0}, {5, 5, 90, 0}, 0.0}, Interval{{5, 5, 90, 0}, {5, 5, 190, 0}, 0.0},
-          Interval{{5, 5, 90, 0}, {55, 55, 90, 0}, 100.0},
-          Interval{{5, 5, 90, 0}, {5, 5, 90, 100}, 100.0},
-          Interval{{500, 0, 500, 0}, {400, 0, 500, 0}, -1.0},
-          Interval{{0, 0, 500, 0}, {200, 0, 499, 0}, -1.0},
-          Interval{{0, 0, 500, 0}, {1, 0, 499, 0}, -1.0},
-          Interval{{0xFFFFFFF0u, 0, 100, 0}, {0x100000010u, 0, 100, 0}, 100.0}}) {
+    using Interval = std::tuple<const char*, ProcessorTicks, ProcessorTicks, double>; // busy share
+    for (const auto& [name, baseline, next, busy] :
+         {Interval{"since boot", {}, {30, 20, 450, 0}, 10.0},
+          Interval{"no tick", {5, 5, 90, 0}, {5, 5, 90, 0}, 0.0},
+          Interval{"all idle", {5, 5, 90, 0}, {5, 5, 190, 0}, 0.0},
+          Interval{"no idle", {5, 5, 90, 0}, {55, 55, 90, 0}, 100.0},
+          Interval{"nice is busy", {5, 5, 90, 0}, {5, 5, 90, 100}, 100.0},
+          Interval{"busy backwards", {500, 0, 500, 0}, {400, 0, 500, 0}, -1.0},
+          Interval{"idle backwards, total up", {0, 0, 500, 0}, {200, 0, 499, 0}, -1.0},
+          Interval{"idle backwards, total the same", {0, 0, 500, 0}, {1, 0, 499, 0}, -1.0},
+          Interval{"busy back, idle up past the total", {100, 0, 100, 0}, {40, 0, 200, 0}, -1.0},
+          Interval{"past 2^32", {0xFFFFFFF0u, 0, 100, 0}, {0x100000010u, 0, 100, 0}, 100.0}}) {
         CPUUsage usage;
         usage.measure(baseline);
-        EXPECT_DOUBLE_EQ(usage.measure(next), expected) << next.user << " " << next.idle;
+        EXPECT_DOUBLE_EQ(usage.measure(next), busy) << name;
     }
 }
 
@@ -45,13 +45,15 @@ TEST(CPUUsage, MeasuresTheBusyShareSinceTheBaseline) {
 TEST(CPUUsage, SampleReadsThePlatformAndMovesTheBaselineOnlyWithCounters) {
     simulated::resetSystem();
     CPUUsage usage;
-    using Sample = std::pair<std::optional<ProcessorTicks>, double>;
-    for (const auto& [ticks, load] :
-         {Sample{ProcessorTicks{100, 0, 300, 0}, 25.0}, Sample{std::nullopt, -1.0},
-          Sample{ProcessorTicks{200, 0, 400, 0}, 50.0}, Sample{ProcessorTicks{10, 0, 10, 0}, -1.0},
-          Sample{ProcessorTicks{20, 0, 30, 0}, 100.0 / 3.0}}) {
+    using Sample = std::tuple<const char*, std::optional<ProcessorTicks>, double>;
+    for (const auto& [step, ticks, load] :
+         {Sample{"since boot", ProcessorTicks{100, 0, 300, 0}, 25.0},
+          Sample{"failed read", std::nullopt, -1.0},
+          Sample{"since the last counters", ProcessorTicks{200, 0, 400, 0}, 50.0},
+          Sample{"backwards", ProcessorTicks{10, 0, 10, 0}, -1.0},
+          Sample{"since the backwards counters", ProcessorTicks{40, 0, 20, 0}, 75.0}}) {
         simulated::system().processorTicks = ticks;
-        EXPECT_DOUBLE_EQ(usage.sample(), load);
+        EXPECT_DOUBLE_EQ(usage.sample(), load) << step;
     }
 }
 

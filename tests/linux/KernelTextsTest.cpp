@@ -1,10 +1,12 @@
 // What the Linux substitute reads from the kernel and the environment: /proc/stat, netlink
 // link and statistics dumps, the locale variables.
 #include "platform/ProcessorTicks.h"
+#include "platform/linux/LinkCounters.h"
 #include "platform/linux/LinkMessages.h"
 #include "platform/linux/LocaleTag.h"
 #include "platform/linux/ProcStat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 #include <net/if.h>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvo::platform {
@@ -89,8 +92,7 @@ std::string shown(const std::vector<InterfaceCounters>& reading) {
     return text.str();
 }
 
-// The link dump chooses the interfaces, over as many datagrams as it takes; the statistics dump
-// then reads just theirs.
+// The link dump chooses the interfaces, over as many datagrams as it takes.
 TEST(LinkMessages, CountUpTrafficLinksOfTheirOwnAtFullWidth) {
     std::vector<InterfaceCounters> links;
     const Bytes first = join(
@@ -109,14 +111,6 @@ TEST(LinkMessages, CountUpTrafficLinksOfTheirOwnAtFullWidth) {
     const Bytes last = join({link(8, "enp3s0", up, counters(40, 4)), done});
     EXPECT_EQ(addLinkMessages(last, sequence, links), LinkDumpProgress::done);
     EXPECT_EQ(shown(links), "2:4294967312/1 3:20/2 11:30/3 12:5/0 8:40/4 ");
-
-    const std::vector<std::uint32_t> counted{2, 8};
-    const Bytes dump =
-        join({statistics(1, 1000, 1000), statistics(2, 0x1'0000'0010u, 0x2'0000'0001u),
-              statistics(8, 30, 3, sequence - 1), statistics(8, 40, 4), done});
-    std::vector<InterfaceCounters> reading;
-    EXPECT_EQ(addStatsMessages(dump, sequence, counted, reading), LinkDumpProgress::done);
-    EXPECT_EQ(shown(reading), "2:4294967312/8589934593 8:40/4 ");
 }
 
 // Errors, interrupted dumps and lengths that overrun fail the whole reading.
@@ -125,7 +119,7 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
     Bytes longMessage = eth0;
     longMessage[0] += 4; // nlmsg_len, little-endian
     Bytes longAttribute = eth0;
-    longAttribute[NLMSG_HDRLEN + NLMSG_ALIGN(sizeof(ifinfomsg)) + 1] = 0xFF; // rta_len's high byte
+    longAttribute[33] = 0xFF; // the high byte of the name's rta_len, after 16 + 16 bytes of headers
     for (const Bytes& datagram :
          {message(NLMSG_ERROR, bytesOf(nlmsgerr{})),
           message(NLMSG_DONE, bytesOf(nlmsgerr{}), sequence, NLM_F_DUMP_INTR),
@@ -137,12 +131,96 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
     }
 }
 
+// The kernel's side of a LinkCounters' routing sockets: socket 1 is the one subscribed to link
+// changes (group 1), socket 2 any other. eth0 (index 2) is up; eth1 (index 3) comes up with an
+// announcement. Each request takes the next answer, whole; nothing queued reads as a timeout.
+enum class Answer { dump, error, stale, none };
+struct FakeKernel {
+    std::vector<Answer> answers;
+    std::size_t requests = 0;
+    bool isEth1Up = false;
+    std::string asked; // the dumps asked for
+    std::map<int, Bytes> queued;
+} kernel;
+
+struct Read {
+    bool isAnnounced; // eth1 comes up just before
+    std::vector<Answer> answers;
+    const char* asked;
+    const char* reading; // or "failed"
+};
+
+ssize_t sendRequest(int socket, const void* request, std::size_t size, int) {
+    nlmsghdr header;
+    std::memcpy(&header, request, sizeof header);
+    const bool isLinks = header.nlmsg_type == RTM_GETLINK;
+    kernel.asked += isLinks ? "links " : header.nlmsg_type == RTM_GETSTATS ? "statistics " : "? ";
+    const Answer answer = kernel.answers.at(kernel.requests++);
+    const std::uint32_t seq = header.nlmsg_seq - (answer == Answer::stale ? 1 : 0);
+    const Bytes dump = isLinks
+                           ? join({link(2, "eth0", up, counters(100, 10), seq),
+                                   link(3, "eth1", kernel.isEth1Up ? up : 0, counters(50, 5), seq)})
+                           : join({statistics(2, 100, 10, seq), statistics(3, 50, 5, seq)});
+    if (answer == Answer::error) {
+        kernel.queued[socket] = message(NLMSG_ERROR, bytesOf(nlmsgerr{-EINVAL, {}}), seq);
+    } else if (answer != Answer::none) {
+        kernel.queued[socket] = join({dump, message(NLMSG_DONE, bytesOf(nlmsgerr{}), seq)});
+    }
+    return static_cast<ssize_t>(size);
+}
+
+ssize_t receive(int socket, void* buffer, std::size_t size, int) {
+    const Bytes datagram = std::exchange(kernel.queued[socket], {});
+    if (datagram.empty()) {
+        errno = EAGAIN;
+        return -1;
+    }
+    std::memcpy(buffer, datagram.data(), std::min(size, datagram.size()));
+    return static_cast<ssize_t>(datagram.size());
+}
+
+// Each row: a name, then its reads in turn.
+TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
+    const Read first{false, {Answer::dump}, "links ", "2:100/10 "};
+    const Read statisticsOfEth0{false, {Answer::dump}, "statistics ", "2:100/10 "};
+    using Reads = std::pair<const char*, std::vector<Read>>;
+    for (const auto& [name, reads] :
+         {Reads{"the first read dumps the links, later ones statistics",
+                {first, statisticsOfEth0, statisticsOfEth0}},
+          Reads{"announcement brings a link dump",
+                {first, {true, {Answer::dump}, "links ", "2:100/10 3:50/5 "}}},
+          Reads{"failed statistics fall back to links",
+                {first, {false, {Answer::error, Answer::dump}, "statistics links ", "2:100/10 "}}},
+          Reads{
+              "no answer fails, and the next read starts afresh",
+              {first, {false, {Answer::none, Answer::none}, "statistics links ", "failed"}, first}},
+          Reads{"stale answer fails",
+                {first, {false, {Answer::stale, Answer::stale}, "statistics links ", "failed"}}}}) {
+        kernel = {};
+        LinkCounters counters({[](std::uint32_t groups) { return groups == 1 ? 1 : 2; },
+                               sendRequest, receive, [](int) { return 0; }});
+        for (const Read& read : reads) {
+            if (read.isAnnounced) {
+                kernel.isEth1Up = true;
+                kernel.queued[1] = link(3, "eth1", up, {}, 0);
+            }
+            kernel.answers = read.answers;
+            kernel.requests = 0;
+            kernel.asked.clear();
+            std::vector<InterfaceCounters> reading;
+            const bool isRead = counters.read(reading);
+            EXPECT_EQ(kernel.asked, read.asked) << name << ", read " << &read - reads.data();
+            EXPECT_EQ(isRead ? shown(reading) : "failed", read.reading) << name;
+        }
+    }
+}
+
 // Columns: user nice system idle iowait irq softirq steal guest guest_nice. The sums: iowait is
 // idle; irq, softirq and steal are system; the guest columns are in user and nice already.
 TEST(ProcStat, SumsTheProcessorLinesOrRefusesTheReading) {
     const std::pair<std::string, std::optional<ProcessorTicks>> samples[] = {
         {"cpu  1000 1000 1000 1000 0 0 0 0 0 0\ncpu0 1 2 3 4 5 6 7 8 9 10\nintr 5 6 7\n",
-         ProcessorTicks{1, 3 + 6 + 7 + 8, 4 + 5, 2}},
+         ProcessorTicks{1, 24, 9, 2}},
         {"cpu  9 9 9 9\ncpu2 1 0 0 1 0 0 0 0 0 0\ncpu0 1 0 0 1\ncpu7 1 0 0 1\nctxt 100\n",
          ProcessorTicks{3, 0, 3, 0}},
         {"cpu0 10 20 30 40\ncpu1 1 2 3 4", ProcessorTicks{11, 33, 44, 22}}, // old kernel
