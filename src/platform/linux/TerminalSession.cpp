@@ -113,7 +113,7 @@ void onFatal(int signal) {
 }
 
 void install(int signal, void (*handler)(int), struct sigaction* previous) {
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = handler;
     action.sa_flags = SA_RESTART;
     if (handler == onFatal) {
@@ -176,14 +176,14 @@ TerminalSession::~TerminalSession() {
 }
 
 void TerminalSession::handle(int signal, void (*handler)(int)) {
-    struct sigaction previous {};
+    struct sigaction previous = {};
     install(signal, handler, &previous);
     previousActions.emplace_back(signal, previous);
 }
 
 // A signal that whoever started us chose to ignore (nohup) stays ignored.
 void TerminalSession::handleUnlessIgnored(int signal, void (*handler)(int)) {
-    struct sigaction current {};
+    struct sigaction current = {};
     if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
         handle(signal, handler);
     }
