@@ -1,5 +1,5 @@
-# The GNU Objective-C runtime (Debian: libobjc-12-dev), on which the tests run the macOS toolkit
-# binding on Linux. Sets TARVO_GNU_OBJC_FOUND and defines tarvo_gnu_objc to link against.
+# The GNU Objective-C runtime (Debian: libobjc-N-dev for GCC N), on which the tests run the macOS
+# toolkit binding on Linux. Sets TARVO_GNU_OBJC_FOUND and defines tarvo_gnu_objc to link against.
 
 # GCC keeps the runtime's headers in its own include folder, beside its stddef.h and the like,
 # which must not shadow another compiler's: the target offers a folder holding only objc/.

@@ -14,17 +14,18 @@
 namespace tarvo {
 
 // Switches the C library to a locale whose decimal separator is a comma, building one when the
-// system has none.
+// system has none. It is built before the first look under LOCPATH: the C library remembers a
+// locale that it failed to find there.
 bool useCommaLocale() {
     const auto use = [] { return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr; };
     if (use()) {
         return true;
     }
     const std::string dir = std::filesystem::temp_directory_path() / "tarvo-test-locales";
+    const std::string make = "test -d " + dir + "/de_DE.UTF-8 || (mkdir -p " + dir +
+                             " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 2>/dev/null)";
     setenv("LOCPATH", dir.c_str(), 1);
-    const std::string make =
-        "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 2>/dev/null";
-    return use() || (std::system(make.c_str()) == 0 && use());
+    return std::system(make.c_str()) == 0 && use();
 }
 
 // In a locale whose decimal separator is a comma, where one can be found or made.

@@ -46,12 +46,12 @@ struct BlockLayout {
     void* isa;
     int flags, reserved;
     void (*invoke)(void* block, id argument); // its own literal type, which only its maker knows
-    const struct {
+    struct {
         std::size_t reserved, size;
         void (*copy)(void* destination, const void* source);
         void (*dispose)(const void* block);
         const char* signature;
-    } * descriptor;
+    } const* descriptor;
 };
 
 // A heap copy of the stack block, as Block_copy makes it; the dispose helper runs when it goes.

@@ -168,7 +168,7 @@ void onEnding(int signal) {
 // the background does not stop the process. Interrupted calls resume, so that a resize or a
 // resume costs no sampler its reading; a stop request interrupts them, a write included.
 void install(int signal, void (*handler)(int), struct sigaction* previous) {
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = handler;
     action.sa_flags = handler == onStop ? 0 : SA_RESTART;
     sigfillset(&action.sa_mask);
@@ -234,14 +234,14 @@ TerminalSession::~TerminalSession() {
 }
 
 void TerminalSession::handle(int signal, void (*handler)(int)) {
-    struct sigaction previous {};
+    struct sigaction previous = {};
     install(signal, handler, &previous);
     previousActions.emplace_back(signal, previous);
 }
 
 // A signal that whoever started us chose to ignore (nohup) stays ignored.
 void TerminalSession::handleUnlessIgnored(int signal, void (*handler)(int)) {
-    struct sigaction current {};
+    struct sigaction current = {};
     if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
         handle(signal, handler);
     }
