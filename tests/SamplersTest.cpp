@@ -75,32 +75,32 @@ const auto en0 = [](Bytes in, Bytes out) { return InterfaceCounters{4, {"en0"}, 
 const auto en1 = [](Bytes in, Bytes out) { return InterfaceCounters{9, {"en1"}, in, out}; };
 const auto rates = [](auto s) { return std::pair(s.downloadBytesPerSec, s.uploadBytesPerSec); };
 
-// Readings fed a second apart to a new sampler, and what the last one must report: first
-// sight; a link that comes up, goes down, comes back or is re-created (a new index, or its index
-// taken by another name) only sets its baseline, the others keep counting; reordered; a 32-bit
-// wrap, 64-bit counters uncut; restarted 64-bit counters, in either direction, start afresh.
+// Readings fed a second apart to a new sampler, and what the last one must report: a link that
+// comes up, goes down, comes back or is re-created (a new index, or its index taken by another
+// name) only sets its baseline, the others keep counting; reordered; a 32-bit wrap, 64-bit counters
+// uncut; restarted 64-bit counters, in either direction, start afresh; first sight. Each row: its
+// name, the counters' width in bits, the download and upload rates.
 TEST(NetworkSpeed, MeasuresEachInterfaceAgainstItsOwnBaseline) {
-    using Case = std::tuple<unsigned, double, double, std::vector<Reading>>; // bits, down, up
-    const Case cases[] = {{64, 0, 0, {{en0(4'000'000'000, 17'500'000)}}},
-                          {64, 60, 5, {{en0(100, 10)}, {en0(160, 15), en1(4e9, 1e7)}}},
-                          {64, 60, 5, {{en0(100, 10), en1(900, 90)}, {en0(160, 15)}}},
-                          {64, 0, 0, {{en0(100, 10)}, {}, {en0(5'000'100, 500'010)}}},
-                          {64, 0, 0, {{en0(5000, 500)}, {{5, {"en0"}, 7000, 700}}}},
-                          {32, 0, 0, {{en0(5000, 500)}, {{4, {"pdp_ip0"}, 40, 4}}}},
-                          {64, 40, 20, {{en0(1, 1), en1(2, 2)}, {en1(2, 22), en0(41, 1)}}},
-                          {32, 512, 32, {{en0(0xFFFF'FF00u, 0xFFFF'FFF0u)}, {en0(256, 16)}}},
-                          {64, 32, 1, {{en0(0xFFFF'FFF0u, 1)}, {en0(0x1'0000'0010u, 2)}}},
-                          {64, 10, 20, {{en0(9000, 9), en1(1, 1)}, {en0(1000, 20), en1(11, 21)}}},
-                          {64, 10, 20, {{en0(9, 9000), en1(1, 1)}, {en0(20, 1000), en1(11, 21)}}}};
-    for (const Case& c : cases) {
-        const auto& [counterBits, down, up, readings] = c;
+    using Case = std::tuple<const char*, unsigned, double, double, std::vector<Reading>>;
+    for (const auto& [name, counterBits, down, up, readings] :
+         {Case{"up", 64, 60, 5, {{en0(100, 10)}, {en0(160, 15), en1(4e9, 1e7)}}},
+          Case{"down", 64, 60, 5, {{en0(100, 10), en1(900, 90)}, {en0(160, 15)}}},
+          Case{"back", 64, 0, 0, {{en0(100, 10)}, {}, {en0(5'000'100, 500'010)}}},
+          Case{"new index", 64, 0, 0, {{en0(5000, 500)}, {{5, {"en0"}, 7000, 700}}}},
+          Case{"index renamed", 32, 0, 0, {{en0(5000, 500)}, {{4, {"pdp_ip0"}, 40, 4}}}},
+          Case{"reordered", 64, 40, 20, {{en0(1, 1), en1(2, 2)}, {en1(2, 22), en0(41, 1)}}},
+          Case{"32-bit wrap", 32, 512, 32, {{en0(0xFFFF'FF00u, 0xFFFF'FFF0u)}, {en0(256, 16)}}},
+          Case{"64 bits uncut", 64, 32, 1, {{en0(0xFFFF'FFF0u, 1)}, {en0(0x1'0000'0010u, 2)}}},
+          Case{"rx reset", 64, 10, 20, {{en0(9000, 9), en1(1, 1)}, {en0(1000, 20), en1(11, 21)}}},
+          Case{"tx reset", 64, 10, 20, {{en0(9, 9000), en1(1, 1)}, {en0(20, 1000), en1(11, 21)}}},
+          Case{"first sight", 64, 0, 0, {{en0(4'000'000'000, 17'500'000)}}}}) {
         NetworkSpeed speed;
         NetworkSample last;
         double seconds = 0;
         for (const Reading& reading : readings) {
             last = speed.measure(reading, counterBits, seconds++);
         }
-        EXPECT_EQ(rates(last), std::pair(down, up)) << "case " << &c - cases;
+        EXPECT_EQ(rates(last), std::pair(down, up)) << name;
     }
 }
 

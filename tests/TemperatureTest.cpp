@@ -56,20 +56,19 @@ TEST(SMCClient, ReadsUpToThirtyTwoBytesAndNothingWhenAnyStepFails) {
     EXPECT_EQ(readScriptedKey({.dataType = fourCC("flt "), .bytes = wholeField}), 45.0);
 
     using enum simulated::SMCFault;
-    const std::vector<std::uint8_t> bytes{0x2D, 0x80};
+    const std::vector<std::uint8_t> b{0x2D, 0x80};
     const std::uint32_t sp78 = fourCC("sp78");
-    const std::pair<SMCKey, std::size_t> failures[] = {
-        {{.dataType = sp78, .bytes = bytes, .infoFault = callFails}, 1},
-        {{.dataType = sp78, .bytes = bytes, .infoFault = resultNonzero}, 1},
-        {{.dataType = sp78, .bytes = bytes, .reportedSize = 0}, 1},
-        {{.dataType = sp78, .bytes = bytes, .reportedSize = 33}, 1},
-        {{.dataType = sp78, .bytes = bytes, .bytesFault = callFails}, 2},
-        {{.dataType = sp78, .bytes = bytes, .bytesFault = resultNonzero}, 2},
-        {{.dataType = fourCC("ui8 "), .bytes = {0x2D}}, 2},
-        {{.dataType = fourCC("flt "), .bytes = {0x00, 0x00, 0x34}}, 2}};
-    for (std::size_t row = 0; row < std::size(failures); ++row) {
-        EXPECT_EQ(readScriptedKey(failures[row].first), std::nullopt) << "row " << row;
-        EXPECT_EQ(simulated::smc().requests.size(), failures[row].second) << "row " << row;
+    using Row = std::tuple<const char*, SMCKey, std::size_t>; // name, key, calls made
+    for (const auto& [name, key, calls] :
+         {Row{"info call fails", {.dataType = sp78, .bytes = b, .infoFault = callFails}, 1},
+          Row{"info result", {.dataType = sp78, .bytes = b, .infoFault = resultNonzero}, 1},
+          Row{"size 0", {.dataType = sp78, .bytes = b, .reportedSize = 0}, 1},
+          Row{"size 33", {.dataType = sp78, .bytes = b, .reportedSize = 33}, 1},
+          Row{"bytes call fails", {.dataType = sp78, .bytes = b, .bytesFault = callFails}, 2},
+          Row{"bytes result", {.dataType = sp78, .bytes = b, .bytesFault = resultNonzero}, 2},
+          Row{"short flt", {.dataType = fourCC("flt "), .bytes = {0x00, 0x00, 0x34}}, 2}}) {
+        EXPECT_EQ(readScriptedKey(key), std::nullopt) << name;
+        EXPECT_EQ(simulated::smc().requests.size(), calls) << name;
     }
 }
 

@@ -120,14 +120,16 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
     longMessage[0] += 4; // nlmsg_len, little-endian
     Bytes longAttribute = eth0;
     longAttribute[33] = 0xFF; // the high byte of the name's rta_len, after 16 + 16 bytes of headers
-    for (const Bytes& datagram :
-         {message(NLMSG_ERROR, bytesOf(nlmsgerr{})),
-          message(NLMSG_DONE, bytesOf(nlmsgerr{}), sequence, NLM_F_DUMP_INTR),
-          message(NLMSG_DONE, bytesOf(nlmsgerr{-ENOBUFS, {}})), longMessage, longAttribute,
-          Bytes(eth0.begin(), eth0.end() - 3)}) {
+    using Row = std::pair<const char*, Bytes>;
+    for (const auto& [name, datagram] :
+         {Row{"error", message(NLMSG_ERROR, bytesOf(nlmsgerr{}))},
+          Row{"interrupted", message(NLMSG_DONE, bytesOf(nlmsgerr{}), sequence, NLM_F_DUMP_INTR)},
+          Row{"done with an error", message(NLMSG_DONE, bytesOf(nlmsgerr{-ENOBUFS, {}}))},
+          Row{"long message", longMessage}, Row{"long attribute", longAttribute},
+          Row{"cut short", Bytes(eth0.begin(), eth0.end() - 3)}}) {
         std::vector<InterfaceCounters> reading;
-        EXPECT_EQ(addLinkMessages(datagram, sequence, reading), LinkDumpProgress::failed);
-        EXPECT_TRUE(reading.empty());
+        EXPECT_EQ(addLinkMessages(datagram, sequence, reading), LinkDumpProgress::failed) << name;
+        EXPECT_TRUE(reading.empty()) << name;
     }
 }
 
@@ -204,9 +206,7 @@ TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
                 kernel.isEth1Up = true;
                 kernel.queued[1] = link(3, "eth1", up, {}, 0);
             }
-            kernel.answers = read.answers;
-            kernel.requests = 0;
-            kernel.asked.clear();
+            kernel.answers = read.answers, kernel.requests = 0, kernel.asked.clear();
             std::vector<InterfaceCounters> reading;
             const bool isRead = counters.read(reading);
             EXPECT_EQ(kernel.asked, read.asked) << name << ", read " << &read - reads.data();
