@@ -52,7 +52,6 @@ TEST_F(Launched, LaunchRunsItsStepsInOrderAndShowsTheInitialTexts) {
               (Texts{"Tarvo for Mac · Menu Bar Monitor", "-", "CPU Usage: --",
                      "CPU Temp: collecting…", "(Direct AppleSMC read, no admin needed)",
                      "Download: --", "Upload: --", "-", "Refresh Now", "-", "Quit Tarvo"}));
-    EXPECT_EQ(AppHarness::drawnTexts(), (Texts{"--%", "--°C", "↑0B", "↓0B"}));
     for (const Line line : {header, cpuLine, tempLine, hintLine, downLine, upLine}) {
         EXPECT_FALSE(AppHarness::menuItem(line).isEnabled) << line;
     }
@@ -119,7 +118,6 @@ TEST_F(Launched, TemperatureGoesFromLaunchedToCollectingToReading) {
     EXPECT_EQ(title(tempLine), "CPU Temp: collecting…");
     EXPECT_EQ(title(hintLine), "(Opening AppleSMC to read temperature)");
     EXPECT_FALSE(AppHarness::menuItem(hintLine).isHidden);
-    EXPECT_EQ(AppHarness::drawnTexts().at(1), "--°C");
 
     // The pass at 2 s, just after that second's tick, averages 47.46: the callback rewrites the
     // line at once.
