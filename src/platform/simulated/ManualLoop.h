@@ -19,7 +19,6 @@ public:
     // A timer first due at now() + delay, then every `interval` seconds (0: fires once).
     TimerId addTimer(double delay, double interval, std::function<void()> fire);
     void cancelTimer(TimerId id);
-    std::size_t timerCount() const { return timers.size(); }
 
     // Thread-safe: background work posts here like on the real main queue.
     void post(std::function<void()> task);

@@ -18,7 +18,6 @@ struct SystemScript {
         std::vector{platform::InterfaceCounters{1, {"en0"}, 0, 0}};
     std::vector<std::string> preferredLanguages;
     int processorTicksReads = 0;
-    int interfaceReads = 0;
     // Told "processorTicks" or "interfaces" at every read, so a test can place the reads
     // among other events.
     std::function<void(const char* what)> observer;

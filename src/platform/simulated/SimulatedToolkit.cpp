@@ -67,8 +67,4 @@ void setFrame(const platform::CustomView& view, platform::Rect frame) {
     node.needsDisplay = true;
 }
 
-bool needsDisplay(const platform::CustomView& view) {
-    return model::nodeOf<model::ViewNode>(view.object()).needsDisplay;
-}
-
 } // namespace tarvo::simulated

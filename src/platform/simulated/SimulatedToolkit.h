@@ -46,6 +46,4 @@ std::vector<model::DrawnText> displayPass();
 // Gives a view a frame as a layout would, and marks it for display.
 void setFrame(const platform::CustomView& view, platform::Rect frame);
 
-bool needsDisplay(const platform::CustomView& view);
-
 } // namespace tarvo::simulated
