@@ -16,6 +16,7 @@
 #include <net/if.h>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -138,36 +139,29 @@ TEST(LinkMessages, FaultyDatagramsFailTheReading) {
 // announcement. Each request takes the next answer, whole; nothing queued reads as a timeout.
 enum class Answer { dump, error, stale, none };
 struct FakeKernel {
-    std::vector<Answer> answers;
-    std::size_t requests = 0;
+    std::vector<Answer> answers; // to the requests to come, in turn
+    std::string asked;           // the dumps asked for
     bool isEth1Up = false;
-    std::string asked; // the dumps asked for
     std::map<int, Bytes> queued;
 } kernel;
 
-struct Read {
-    bool isAnnounced; // eth1 comes up just before
-    std::vector<Answer> answers;
-    const char* asked;
-    const char* reading; // or "failed"
-};
-
-ssize_t sendRequest(int socket, const void* request, std::size_t size, int) {
+ssize_t answerRequest(int socket, const void* request, std::size_t size, int) {
     nlmsghdr header;
     std::memcpy(&header, request, sizeof header);
     const bool isLinks = header.nlmsg_type == RTM_GETLINK;
     kernel.asked += isLinks ? "links " : header.nlmsg_type == RTM_GETSTATS ? "statistics " : "? ";
-    const Answer answer = kernel.answers.at(kernel.requests++);
+    const Answer answer = kernel.answers.at(0);
+    kernel.answers.erase(kernel.answers.begin());
     const std::uint32_t seq = header.nlmsg_seq - (answer == Answer::stale ? 1 : 0);
     const Bytes dump = isLinks
                            ? join({link(2, "eth0", up, counters(100, 10), seq),
                                    link(3, "eth1", kernel.isEth1Up ? up : 0, counters(50, 5), seq)})
                            : join({statistics(2, 100, 10, seq), statistics(3, 50, 5, seq)});
-    if (answer == Answer::error) {
-        kernel.queued[socket] = message(NLMSG_ERROR, bytesOf(nlmsgerr{-EINVAL, {}}), seq);
-    } else if (answer != Answer::none) {
-        kernel.queued[socket] = join({dump, message(NLMSG_DONE, bytesOf(nlmsgerr{}), seq)});
-    }
+    const Bytes error = message(NLMSG_ERROR, bytesOf(nlmsgerr{-EINVAL, {}}), seq);
+    kernel.queued[socket] = answer == Answer::none ? Bytes{}
+                            : answer == Answer::error
+                                ? error
+                                : join({dump, message(NLMSG_DONE, bytesOf(nlmsgerr{}), seq)});
     return static_cast<ssize_t>(size);
 }
 
@@ -181,8 +175,10 @@ ssize_t receive(int socket, void* buffer, std::size_t size, int) {
     return static_cast<ssize_t>(datagram.size());
 }
 
-// Each row: a name, then its reads in turn.
+// Each row: a name, then its reads in turn, each: whether eth1 came up just before, the answers,
+// the dumps asked for, and the reading.
 TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
+    using Read = std::tuple<bool, std::vector<Answer>, const char*, const char*>;
     const Read first{false, {Answer::dump}, "links ", "2:100/10 "};
     const Read statisticsOfEth0{false, {Answer::dump}, "statistics ", "2:100/10 "};
     using Reads = std::pair<const char*, std::vector<Read>>;
@@ -200,17 +196,17 @@ TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
                 {first, {false, {Answer::stale, Answer::stale}, "statistics links ", "failed"}}}}) {
         kernel = {};
         LinkCounters counters({[](std::uint32_t groups) { return groups == 1 ? 1 : 2; },
-                               sendRequest, receive, [](int) { return 0; }});
-        for (const Read& read : reads) {
-            if (read.isAnnounced) {
+                               answerRequest, receive, [](int) { return 0; }});
+        for (const auto& [isAnnounced, answers, asked, shownReading] : reads) {
+            if (isAnnounced) {
                 kernel.isEth1Up = true;
                 kernel.queued[1] = link(3, "eth1", up, {}, 0);
             }
-            kernel.answers = read.answers, kernel.requests = 0, kernel.asked.clear();
+            kernel.answers = answers, kernel.asked.clear();
             std::vector<InterfaceCounters> reading;
             const bool isRead = counters.read(reading);
-            EXPECT_EQ(kernel.asked, read.asked) << name << ", read " << &read - reads.data();
-            EXPECT_EQ(isRead ? shown(reading) : "failed", read.reading) << name;
+            EXPECT_EQ(kernel.asked, asked) << name;
+            EXPECT_EQ(isRead ? shown(reading) : "failed", shownReading) << name;
         }
     }
 }
