@@ -7,9 +7,11 @@
 #include "samplers/CPUTemperature.h"
 #include "support/SMCKeys.h"
 
+#include <atomic>
 #include <future>
 #include <gtest/gtest.h>
 #include <random>
+#include <string_view>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -73,13 +75,20 @@ TEST(CPUTemperatureOnWorker, StopRacingRunningPassesNeverUsesAClosedHandle) {
     giveSensors(std::vector(8, 50.0F));
     driver.callDuration = std::chrono::microseconds(20); // a pass takes about a millisecond
     std::mt19937 random(4);
-    std::uniform_int_distribution<int> stopAfterMicroseconds(0, 1000);
+    std::uniform_int_distribution<int> stopAfterMicroseconds(0, 500);
+    std::atomic<int> passCalls = 0; // made in this round so far
+    driver.observer = [&](const char* what) { passCalls += std::string_view(what) == "call"; };
 
     int cutShort = 0;
     for (int round = 0; round < rounds; ++round) {
         const std::size_t callsBefore = driver.requests.size();
         auto reader = CPUTemperature::create([](double value) { EXPECT_EQ(value, 50.0); });
+        passCalls = 0;
         reader->start();
+        // The stop comes once the pass has begun, however late a loaded machine schedules it.
+        for (int spins = 0; passCalls == 0 && spins < 1'000'000; ++spins) {
+            std::this_thread::yield();
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(stopAfterMicroseconds(random)));
         reader->stop();
         reader.reset();
