@@ -6,6 +6,11 @@ target_compile_options(tarvo_settings INTERFACE -Wall -Wextra -Wpedantic)
 if(TARVO_WERROR)
     target_compile_options(tarvo_settings INTERFACE -Werror)
 endif()
+# Where tests or fuzz targets run, the standard library checks its bounds: an index past a
+# std::array or a span ends the run there instead of corrupting what lies beyond.
+if(TARVO_BUILD_TESTS OR TARVO_BUILD_FUZZERS)
+    target_compile_definitions(tarvo_settings INTERFACE _GLIBCXX_ASSERTIONS)
+endif()
 
 if(TARVO_BUILD_FUZZERS)
     # Coverage instrumentation for everything the fuzz targets reach.
