@@ -53,7 +53,7 @@ struct Readout {
     StatusItem item = StatusBar::system().statusItemWithLength(variableStatusItemLength);
     StatusView view;
     Menu menu;
-    MenuItem header{"Tarvo 菜单栏监控", "", ""}; // wide characters, two columns each
+    MenuItem header{"Tarvo，菜单栏监控", "", ""}; // wide characters, two columns each
     MenuItem refresh{"Refresh Now", "refreshNow", "r"};
     MenuItem secret{"Secret", "refreshNow", "s"};
     MenuItem quit{"Quit Tarvo", "quit", "q"};
@@ -84,7 +84,25 @@ struct Ending {
     int signal;          // sent, unless 0; neither: the reader goes away
     const char* outcome; // of outcome()
     bool quitFaults = false;
+    bool isBackground = false; // started with &, then brought to the foreground
 };
+
+// As a shell runs a job started with &: the terminal is the session's, and the foreground job
+// holds it until fg hands it over, 300 ms later, and continues the job.
+void becomeABackgroundJob(int terminal) {
+    setsid();
+    ioctl(terminal, TIOCSCTTY, 0);
+    const pid_t job = getpid();
+    const pid_t foreground = fork();
+    if (foreground == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        tcsetpgrp(terminal, job);
+        kill(job, SIGCONT);
+        _exit(0);
+    }
+    setpgid(foreground, foreground);
+    tcsetpgrp(terminal, foreground);
+}
 
 // In a terminal the child runs in a process group of its own under this process, as a shell
 // runs a job, so that it can be stopped; the test keeps the terminal's other side too, to stall
@@ -101,7 +119,11 @@ protected:
         child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            setpgid(0, 0);
+            if (GetParam().isBackground) {
+                becomeABackgroundJob(writer);
+            } else {
+                setpgid(0, 0);
+            }
             dup2(GetParam().isTerminal ? writer : open("/dev/null", O_RDONLY), STDIN_FILENO);
             dup2(writer, STDOUT_FILENO);
             close(reader);
@@ -173,12 +195,13 @@ protected:
 };
 
 // A terminal of 14 columns and 6 rows: the readout on two rows and, under it, the shown menu
-// items, disabled ones dimmed, the key equivalents at the menu's right edge, all cut to the
-// terminal without splitting a wide character: from the top left, each row cleared to its end,
-// each \n made \r\n by the terminal, and the rest of the screen cleared.
+// items, disabled ones dimmed, all cut to the terminal without splitting a wide character: from the
+// top left, each row cleared to its end, each \n made \r\n by the terminal, and the rest of the
+// screen cleared.
 const std::string bar = "\x1b[H --%   ↑0B\x1b[K\r\r\n --°C  ↓0B\x1b[K\r\r\n\x1b[K\r\r\n";
-const std::string frame = bar + "\x1b[2m Tarvo 菜单栏\x1b[22m\x1b[K\r\r\n──────────────\x1b[K\r\r\n"
-                                "\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
+const std::string frame = bar +
+                          "\x1b[2m Tarvo，菜单栏\x1b[22m\x1b[K\r\r\n──────────────\x1b[K\r\r\n"
+                          "\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
 // The alternate screen without a cursor, then the frame.
 const std::string firstFrame = "\x1b[?1049h\x1b[?25l" + frame;
 
@@ -187,7 +210,7 @@ TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
     const Ending& ending = GetParam();
     if (!ending.isTerminal) {
         // A plain line, hidden items left out.
-        EXPECT_TRUE(readUntil("--% --°C ↑0B ↓0B | Tarvo 菜单栏监控 | Refresh Now | Quit Tarvo\n"));
+        EXPECT_TRUE(readUntil("--% --°C ↑0B ↓0B | Tarvo，菜单栏监控 | Refresh Now | Quit Tarvo\n"));
         EXPECT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "an input that ends stops nothing";
         act(ending.keys, ending.signal);
         EXPECT_EQ(outcome(), ending.outcome);
@@ -243,13 +266,31 @@ TEST_P(Terminal, EndsPromptlyOnSIGTERMWhileOutputIsStopped) {
     EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
 }
 
-// The whole frame at the new size, 10 columns by 4 rows.
+// The whole frame at the new size, 24 columns by 8 rows, where the menu fits: its rule spans the
+// widest title and a column either side, and the key equivalents end where that title ends.
 TEST_P(Terminal, RedrawsAtTheNewSizeAfterAResize) {
     ASSERT_TRUE(readUntil(firstFrame));
-    const winsize size{.ws_row = 4, .ws_col = 10, .ws_xpixel = 0, .ws_ypixel = 0};
+    const winsize size{.ws_row = 8, .ws_col = 24, .ws_xpixel = 0, .ws_ypixel = 0};
     ioctl(reader, TIOCSWINSZ, &size);
     act(nullptr, SIGWINCH);
-    EXPECT_EQ(readUntil(bar + "\x1b[2m Tarvo 菜\x1b[22m\x1b[K\x1b[J"), "");
+    const std::string menu =
+        "\x1b[2m Tarvo，菜单栏监控\x1b[22m\x1b[K\r\r\n───────────────────\x1b[K\r\r\n"
+        "\x1b[2m Refresh Now     r\x1b[22m\x1b[K\r\r\n Quit Tarvo      q\x1b[K\x1b[J";
+    EXPECT_EQ(readUntil(bar + menu), "");
+}
+
+// A stop it cannot see (SIGSTOP, a debugger), the shell taking the modes back, then fg: Tarvo
+// takes the terminal again and redraws.
+TEST_P(Terminal, TakesTheTerminalBackAfterAStopItCouldNotSee) {
+    ASSERT_TRUE(readUntil(firstFrame));
+    act(nullptr, SIGSTOP);
+    termios modes{};
+    tcgetattr(reader, &modes);
+    modes.c_lflag |= ICANON | ECHO | ISIG;
+    tcsetattr(reader, TCSANOW, &modes);
+    act(nullptr, SIGCONT);
+    EXPECT_TRUE(readUntil(firstFrame));
+    EXPECT_EQ(localModes(), 0u);
 }
 
 // A terminal that takes nothing for over a second is no end: once it takes output again, the
@@ -265,6 +306,19 @@ TEST_P(Terminal, RedrawsWholeAfterAStallOfOverASecond) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pseudo, Terminal, testing::Values(Ending{"", true, nullptr, 0, ""}));
+
+class Background : public FrontEnd {};
+
+// In the background it draws nothing and leaves the line typed at the shell, which echoes it;
+// brought to the foreground, it takes the terminal and reads that line's q.
+TEST_P(Background, TakesTheTerminalAndItsKeysOnlyInTheForeground) {
+    act("q\n", 0);
+    EXPECT_EQ(readUntil(firstFrame), "q\r\n");
+    EXPECT_EQ(outcome(), "exit 0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Job, Background,
+                         testing::Values(Ending{"", true, nullptr, 0, "", false, true}));
 
 // A loop late by 50 ms fires what became due in due order, a repeating timer once for the fires
 // it missed; then a task posted from another thread wakes the wait, and stop() leaves the tasks
