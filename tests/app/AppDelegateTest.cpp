@@ -49,7 +49,7 @@ TEST_F(Launched, LaunchRunsItsStepsAndShowsTheInitialTexts) {
     std::erase_if(
         made, [&](const auto& call) { return std::count(steps.begin(), steps.end(), call) == 0; });
     EXPECT_EQ(std::tuple(made.front(), made.back()), std::tuple(steps.front(), steps.back()));
-    std::ranges::sort(made), std::ranges::sort(steps);
+    std::sort(made.begin(), made.end()), std::sort(steps.begin(), steps.end());
     EXPECT_EQ(made, steps);
 
     EXPECT_EQ(AppHarness::shownMenu(),

@@ -53,7 +53,7 @@ struct Readout {
     StatusItem item = StatusBar::system().statusItemWithLength(variableStatusItemLength);
     StatusView view;
     Menu menu;
-    MenuItem header{"Tarvo，菜单栏监控", "", ""}; // wide characters, two columns each
+    MenuItem header{"Tarvo 菜单栏，监控", "", ""}; // wide characters, two columns each
     MenuItem refresh{"Refresh Now", "refreshNow", "r"};
     MenuItem secret{"Secret", "refreshNow", "s"};
     MenuItem quit{"Quit Tarvo", "quit", "q"};
@@ -199,9 +199,8 @@ protected:
 // top left, each row cleared to its end, each \n made \r\n by the terminal, and the rest of the
 // screen cleared.
 const std::string bar = "\x1b[H --%   ↑0B\x1b[K\r\r\n --°C  ↓0B\x1b[K\r\r\n\x1b[K\r\r\n";
-const std::string frame = bar +
-                          "\x1b[2m Tarvo，菜单栏\x1b[22m\x1b[K\r\r\n──────────────\x1b[K\r\r\n"
-                          "\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
+const std::string frame = bar + "\x1b[2m Tarvo 菜单栏\x1b[22m\x1b[K\r\r\n──────────────\x1b[K\r\r\n"
+                                "\x1b[2m Refresh Now  \x1b[22m\x1b[K\x1b[J";
 // The alternate screen without a cursor, then the frame.
 const std::string firstFrame = "\x1b[?1049h\x1b[?25l" + frame;
 
@@ -210,7 +209,8 @@ TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
     const Ending& ending = GetParam();
     if (!ending.isTerminal) {
         // A plain line, hidden items left out.
-        EXPECT_TRUE(readUntil("--% --°C ↑0B ↓0B | Tarvo，菜单栏监控 | Refresh Now | Quit Tarvo\n"));
+        EXPECT_TRUE(
+            readUntil("--% --°C ↑0B ↓0B | Tarvo 菜单栏，监控 | Refresh Now | Quit Tarvo\n"));
         EXPECT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "an input that ends stops nothing";
         act(ending.keys, ending.signal);
         EXPECT_EQ(outcome(), ending.outcome);
@@ -274,8 +274,8 @@ TEST_P(Terminal, RedrawsAtTheNewSizeAfterAResize) {
     ioctl(reader, TIOCSWINSZ, &size);
     act(nullptr, SIGWINCH);
     const std::string menu =
-        "\x1b[2m Tarvo，菜单栏监控\x1b[22m\x1b[K\r\r\n───────────────────\x1b[K\r\r\n"
-        "\x1b[2m Refresh Now     r\x1b[22m\x1b[K\r\r\n Quit Tarvo      q\x1b[K\x1b[J";
+        "\x1b[2m Tarvo 菜单栏，监控\x1b[22m\x1b[K\r\r\n────────────────────\x1b[K\r\r\n"
+        "\x1b[2m Refresh Now      r\x1b[22m\x1b[K\r\r\n Quit Tarvo       q\x1b[K\x1b[J";
     EXPECT_EQ(readUntil(bar + menu), "");
 }
 
