@@ -48,6 +48,7 @@ TEST_F(Launched, LaunchRunsItsStepsAndShowsTheInitialTexts) {
     Texts made = AppHarness::callsFrom(); // a step made otherwise, or twice, fails
     std::erase_if(
         made, [&](const auto& call) { return std::count(steps.begin(), steps.end(), call) == 0; });
+    ASSERT_FALSE(made.empty()) << "no launch step was made";
     EXPECT_EQ(std::tuple(made.front(), made.back()), std::tuple(steps.front(), steps.back()));
     std::sort(made.begin(), made.end()), std::sort(steps.begin(), steps.end());
     EXPECT_EQ(made, steps);
