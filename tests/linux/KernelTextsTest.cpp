@@ -231,19 +231,27 @@ TEST(ProcStat, SumsTheProcessorLinesOrRefusesTheReading) {
     }
 }
 
-// The locale variables in gettext's order (the first entry of LANGUAGE's list, LC_ALL,
-// LC_MESSAGES, LANG), each a locale name that names a language or not.
-TEST(LocaleTag, FirstLocaleVariableThatNamesALanguageGivesTheTag) {
+// The locale is the first set, non-empty one of LC_ALL, LC_MESSAGES and LANG; the first entry of
+// LANGUAGE comes before it, except where the locale is C or POSIX, or none is set.
+TEST(LocaleTag, LanguageAsTheCLibraryChoosesIt) {
     using Variables = std::map<std::string, std::string>;
     using Environment = std::pair<Variables, std::optional<std::string>>;
     for (const auto& [variables, tag] :
          {Environment{{}, std::nullopt}, Environment{{{"LANG", "zh_CN.UTF-8"}}, "zh-CN"},
           Environment{{{"LANG", "en_US.UTF-8@euro"}}, "en-US"},
           Environment{{{"LANG", "sr_RS@latin"}}, "sr-RS"}, Environment{{{"LANG", "de"}}, "de"},
+          Environment{{{"LC_ALL", "C"}, {"LANG", "zh_CN.UTF-8"}}, std::nullopt},
+          Environment{{{"LC_MESSAGES", "C"}, {"LANG", "zh_CN.UTF-8"}}, std::nullopt},
+          Environment{{{"LC_ALL", "C.UTF-8"}, {"LANGUAGE", "zh_CN"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}, {"LANG", "C"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}, {"LC_ALL", "POSIX"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}, {"LANG", "en_US.UTF-8"}}, "zh-CN"},
           Environment{{{"LANGUAGE", "zh_TW:en"}, {"LANG", "en_US.UTF-8"}}, "zh-TW"},
           Environment{{{"LANGUAGE", ":zh"}, {"LANG", "en_GB.UTF-8"}}, "en-GB"},
-          Environment{{{"LC_ALL", "C"}, {"LC_MESSAGES", "zh_CN"}}, "zh-CN"},
-          Environment{{{"LC_ALL", "C.UTF-8"}, {"LANG", "POSIX"}}, std::nullopt},
+          Environment{{{"LANGUAGE", ""}, {"LANG", "fr_FR"}}, "fr-FR"},
+          Environment{{{"LC_ALL", ""}, {"LC_MESSAGES", "zh_CN"}, {"LANG", "C"}}, "zh-CN"},
+          Environment{{{"LC_MESSAGES", "zh_CN"}, {"LANG", "en_US.UTF-8"}}, "zh-CN"},
           Environment{{{"LC_ALL", "fr_FR"}, {"LANG", "zh_CN"}}, "fr-FR"},
           Environment{{{"LANGUAGE", ""}, {"LANG", ""}}, std::nullopt}}) {
         const auto getenv = [&set = variables](const char* name) -> const char* {
