@@ -8,6 +8,7 @@
 #include "support/SMCKeys.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -130,6 +131,24 @@ TEST_F(CPUTemperatureTest, PollsAtOnceThenEveryTwoSecondsUntilStoppedOrSaysWhyNo
     // end-to-end tests.)
     smc().hasService = false;
     EXPECT_EQ(startReader()->errorReason(), "无法打开 AppleSMC 服务（系统权限受限）");
+}
+
+// Under a thread limit the SMC opens but no timer can start: the reader closes the SMC again and
+// is as unavailable as without it, one NaN and no reading.
+TEST_F(CPUTemperatureTest, AReaderWhoseTimerCannotStartClosesTheSMCAndSendsOneNaN) {
+    giveSensors({45.0F});
+    mainLoop().refuseBackgroundTimers();
+    const auto reader = startReader();
+    EXPECT_TRUE(received.empty());
+    mainLoop().advance(10.0);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_TRUE(std::isnan(received.front()));
+    EXPECT_TRUE(reader->hasPollingFailed());
+    EXPECT_EQ(reader->read(), std::nullopt);
+    EXPECT_EQ(reader->errorReason(), "无法打开 AppleSMC 服务（系统权限受限）");
+    reader->stop(); // nothing left to close
+    EXPECT_EQ(std::tuple(smc().opens, smc().closes, smc().requests.size(), smc().misuses),
+              std::tuple(1, 1, 0u, 0));
 }
 
 TEST_F(CPUTemperatureTest, AveragesOnlyTheReadingsStrictlyInsideTheWindow) {

@@ -31,6 +31,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         showStatusView(*statusButton);
     }
     buildMenu();
+    updateSpokenReadout();
     // Primed here, so the first refresh measures the second since launch.
     cpuUsage.sample();
     network.sample();
@@ -60,8 +61,11 @@ void AppDelegate::showStatusView(platform::Button& button) {
 }
 
 void AppDelegate::addInformationLine(platform::Menu& menu, std::optional<platform::MenuItem>& field,
-                                     std::string_view title) {
+                                     std::string_view title, std::optional<SpokenLine> spoken) {
     field.emplace(title, "", "");
+    if (spoken) {
+        setSpokenLine(*spoken, title);
+    }
     field->setEnabled(false);
     menu.addItem(*field);
 }
@@ -74,12 +78,13 @@ void AppDelegate::buildMenu() {
     menu.addItem(header);
     menu.addItem(platform::MenuItem::separatorItem());
 
-    addInformationLine(menu, menuItemCPU, L::t("CPU 占用: --", "CPU Usage: --"));
-    addInformationLine(menu, menuItemTemp, L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"));
+    addInformationLine(menu, menuItemCPU, L::t("CPU 占用: --", "CPU Usage: --"), SpokenLine::cpu);
+    addInformationLine(menu, menuItemTemp, L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"),
+                       SpokenLine::temperature);
     const platform::HintText& hint = platform::temperatureSourceHint;
-    addInformationLine(menu, menuItemTempHint, L::t(hint.zh, hint.en));
-    addInformationLine(menu, menuItemDown, L::t("下载: --", "Download: --"));
-    addInformationLine(menu, menuItemUp, L::t("上传: --", "Upload: --"));
+    addInformationLine(menu, menuItemTempHint, L::t(hint.zh, hint.en), std::nullopt);
+    addInformationLine(menu, menuItemDown, L::t("下载: --", "Download: --"), SpokenLine::download);
+    addInformationLine(menu, menuItemUp, L::t("上传: --", "Upload: --"), SpokenLine::upload);
     menu.addItem(platform::MenuItem::separatorItem());
 
     platform::MenuItem refresh(L::t("立即刷新", "Refresh Now"), "refreshNow", "r");
@@ -111,6 +116,7 @@ void AppDelegate::startTemperature() {
         }
         if (const auto delegate = weak.lock()) {
             delegate->updateMenuTemp();
+            delegate->updateSpokenReadout(); // at once, not a second late
         }
     });
     cpuTemp->start();
@@ -148,22 +154,31 @@ void AppDelegate::tick() {
     if (statusView) {
         updateStatusView(cpu, net, temp);
     }
-    nextSpokenReadout.clear();
-    showMenuLine(*menuItemCPU, cpuMenuTitle(titleBuffer, cpu));
-    appendToSpokenReadout(nextSpokenReadout, updateMenuTemp());
-    showMenuLine(*menuItemDown, downMenuTitle(titleBuffer, net.downloadBytesPerSec));
-    showMenuLine(*menuItemUp, upMenuTitle(titleBuffer, net.uploadBytesPerSec));
+    showMenuLine(*menuItemCPU, cpuMenuTitle(titleBuffer, cpu), SpokenLine::cpu);
+    updateMenuTemp();
+    showMenuLine(*menuItemDown, downMenuTitle(titleBuffer, net.downloadBytesPerSec),
+                 SpokenLine::download);
+    showMenuLine(*menuItemUp, upMenuTitle(titleBuffer, net.uploadBytesPerSec), SpokenLine::upload);
     updateSpokenReadout();
 }
 
-void AppDelegate::showMenuLine(platform::MenuItem& item, std::string_view title) {
+void AppDelegate::showMenuLine(platform::MenuItem& item, std::string_view title,
+                               SpokenLine spoken) {
     item.setTitle(title);
-    appendToSpokenReadout(nextSpokenReadout, title);
+    setSpokenLine(spoken, title);
 }
 
-// The view draws the figures where VoiceOver cannot read them: the button says them instead.
-// Set only when it changes; the two buffers trade places, so a steady refresh allocates nothing.
+void AppDelegate::setSpokenLine(SpokenLine line, std::string_view title) {
+    spokenLines[static_cast<std::size_t>(line)].assign(title);
+}
+
+// The view draws the figures where VoiceOver cannot read them: the button says them instead, from
+// launch on. Set only when it changes; the two buffers trade places.
 void AppDelegate::updateSpokenReadout() {
+    nextSpokenReadout.clear();
+    for (const std::string& line : spokenLines) {
+        appendToSpokenReadout(nextSpokenReadout, line);
+    }
     if (statusButton && nextSpokenReadout != spokenReadout) {
         spokenReadout.swap(nextSpokenReadout);
         statusButton->setAccessibilityLabel(spokenReadout);
@@ -180,14 +195,15 @@ void AppDelegate::updateStatusView(double cpu, const NetworkSample& net,
     statusItem->setLength(statusView->preferredWidth());
 }
 
-std::string_view AppDelegate::updateMenuTemp() {
-    const TemperatureLines lines = temperatureLines(titleBuffer, lastTemp);
+void AppDelegate::updateMenuTemp() {
+    const TemperatureLines lines =
+        temperatureLines(titleBuffer, lastTemp, cpuTemp && cpuTemp->hasPollingFailed());
     menuItemTemp->setTitle(lines.title);
+    setSpokenLine(SpokenLine::temperature, lines.title);
     menuItemTempHint->setHidden(lines.isHintHidden);
     if (!lines.hint.empty()) {
         menuItemTempHint->setTitle(lines.hint);
     }
-    return lines.title;
 }
 
 } // namespace tarvo

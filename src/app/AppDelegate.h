@@ -9,6 +9,7 @@
 #include "samplers/CPUUsage.h"
 #include "samplers/NetworkSpeed.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,15 +38,19 @@ private:
 
     void showStatusView(platform::Button& button);
     void buildMenu();
+    // The figure lines that VoiceOver says, in the menu's order.
+    enum class SpokenLine : std::size_t { cpu, temperature, download, upload };
+
     void addInformationLine(platform::Menu& menu, std::optional<platform::MenuItem>& field,
-                            std::string_view title);
+                            std::string_view title, std::optional<SpokenLine> spoken);
     void startTimer();
     void startTemperature();
     void beginActivity();
     void tick();
     void updateStatusView(double cpu, const NetworkSample& net, std::optional<double> temp);
-    void showMenuLine(platform::MenuItem& item, std::string_view title);
-    std::string_view updateMenuTemp(); // the temperature line's new title
+    void showMenuLine(platform::MenuItem& item, std::string_view title, SpokenLine spoken);
+    void updateMenuTemp();
+    void setSpokenLine(SpokenLine line, std::string_view title);
     void updateSpokenReadout();
 
     std::optional<platform::StatusItem> statusItem;
@@ -66,7 +71,9 @@ private:
     std::weak_ptr<AppDelegate> self;
     platform::ApplicationDelegate nativeDelegate;
     std::string titleBuffer; // reused by every menu title a refresh writes
-    // The button's accessibility label, and the next one, built while the menu lines are written.
+    // The figure lines as last written, the button's accessibility label made of them, and the
+    // next label; each keeps its storage, so a steady refresh allocates nothing.
+    std::array<std::string, 4> spokenLines;
     std::string spokenReadout;
     std::string nextSpokenReadout;
 };

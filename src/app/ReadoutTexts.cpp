@@ -60,13 +60,15 @@ void appendToSpokenReadout(std::string& label, std::string_view line) {
     label.append(line);
 }
 
-TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp) {
+TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp,
+                                  bool hasPollingFailed) {
     if (!lastTemp) {
         const platform::HintText& hint = platform::temperatureOpeningHint;
         return {L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"), false, L::t(hint.zh, hint.en)};
     }
     if (std::isnan(*lastTemp)) {
-        const platform::HintText& hint = platform::temperatureUnavailableHint;
+        const platform::HintText& hint = hasPollingFailed ? platform::temperatureNotStartedHint
+                                                          : platform::temperatureUnavailableHint;
         return {L::t("CPU 温度: 无法读取", "CPU Temp: unavailable"), false, L::t(hint.zh, hint.en)};
     }
     // Both formats are literals, so the chosen view is NUL-terminated.

@@ -26,12 +26,14 @@ std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond);
 // appended to `label` after a separator in the menu's language.
 void appendToSpokenReadout(std::string& label, std::string_view line);
 
-// The temperature line and its hint line for the last value the reader handed over.
+// The temperature line and its hint line for the last value the reader handed over; for NaN, the
+// hint says whether the source was missing or its reader could not be started.
 struct TemperatureLines {
     std::string_view title; // in the buffer, or a literal
     bool isHintHidden;
     std::string_view hint; // empty when the hint keeps its title
 };
-TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp);
+TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp,
+                                  bool hasPollingFailed);
 
 } // namespace tarvo

@@ -17,6 +17,10 @@ public:
     BackgroundTimer(const BackgroundTimer&) = delete;
     BackgroundTimer& operator=(const BackgroundTimer&) = delete;
 
+    // False when the system would not give the timer what it runs on (a thread, under a thread
+    // limit; a dispatch source): the task then never runs.
+    bool isRunning() const;
+
 private:
     struct Schedule;
     std::unique_ptr<Schedule> schedule;

@@ -17,5 +17,7 @@ extern const HintText temperatureSourceHint;
 extern const HintText temperatureOpeningHint;
 // When the source cannot be opened.
 extern const HintText temperatureUnavailableHint;
+// When the source opened but nothing could be started to poll it (a thread limit).
+extern const HintText temperatureNotStartedHint;
 
 } // namespace tarvo::platform

@@ -4,6 +4,7 @@
 #include "samplers/SMCClient.h"
 
 #include <limits>
+#include <utility>
 
 namespace tarvo {
 
@@ -33,16 +34,22 @@ void CPUTemperature::start() {
         return;
     }
     hasStarted = true;
-    const platform::SMCConnection opened = platform::openSMC();
-    available = opened != 0;
+    if (const platform::SMCConnection opened = platform::openSMC(); opened != 0) {
+        startPolling(opened);
+    }
+    available = timer.has_value();
     if (!available) {
         platform::postToMainThread([weak = self] {
             if (const auto reader = weak.lock()) {
-                reader->onUpdate(std::numeric_limits<double>::quiet_NaN());
+                reader->deliver(std::numeric_limits<double>::quiet_NaN());
             }
         });
-        return;
     }
+}
+
+// A reader whose timer cannot start (a thread limit) is as unavailable as one without an SMC:
+// the connection is closed again, so that it is open exactly while the timer exists.
+void CPUTemperature::startPolling(platform::SMCConnection opened) {
     {
         const std::lock_guard guard(connectionLock);
         conn = opened;
@@ -52,6 +59,12 @@ void CPUTemperature::start() {
             reader->poll();
         }
     });
+    if (!timer->isRunning()) {
+        timer.reset();
+        hasPollingFailedToStart = true;
+        const std::lock_guard guard(connectionLock);
+        platform::closeSMC(std::exchange(conn, 0));
+    }
 }
 
 void CPUTemperature::stop() {
@@ -96,9 +109,16 @@ void CPUTemperature::poll() {
     }
     platform::postToMainThread([weak = self, average = *celsius] {
         if (const auto reader = weak.lock()) {
-            reader->onUpdate(average);
+            reader->deliver(average);
         }
     });
+}
+
+// An empty callback is one that wants nothing.
+void CPUTemperature::deliver(double value) const {
+    if (onUpdate) {
+        onUpdate(value);
+    }
 }
 
 std::optional<double> CPUTemperature::averageOfCoreSensors() {

@@ -29,7 +29,8 @@ public:
     CPUTemperature& operator=(const CPUTemperature&) = delete;
 
     // Main thread. Opens the SMC and polls it, the first pass at once; when the SMC cannot be
-    // opened, posts one NaN instead. Returns before any callback. Only the first call acts.
+    // opened, or no timer can be started to poll it, posts one NaN instead. Returns before any
+    // callback. Only the first call acts.
     void start();
 
     // Main thread, also run by destruction. Cancels polling and closes the SMC; a pass still
@@ -43,8 +44,15 @@ public:
     // Main thread. Why no temperature can be read; nothing once the SMC is open.
     std::optional<std::string_view> errorReason() const;
 
+    // Main thread. True when the SMC opened but the background timer could not start (a thread
+    // limit): the reader is then unavailable all the same.
+    bool hasPollingFailed() const { return hasPollingFailedToStart; }
+
 private:
     explicit CPUTemperature(Callback onUpdate);
+
+    void startPolling(platform::SMCConnection opened);
+    void deliver(double value) const;
 
     // One pass: the average of the core sensors, or the die average when no core sensor is
     // plausible. Nothing when neither gives a reading.
@@ -59,6 +67,7 @@ private:
     const Callback onUpdate;
     bool hasStarted = false;
     bool available = false;
+    bool hasPollingFailedToStart = false;
     std::optional<platform::BackgroundTimer> timer;
 
     // stop() may come while a pass is reading keys. A pass reads each key holding connectionLock

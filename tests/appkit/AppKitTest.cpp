@@ -5,6 +5,7 @@
 #include "platform/simulated/ManualLoop.h"
 #include "platform/simulated/SimulatedSMC.h"
 #include "platform/simulated/SimulatedSystem.h"
+#include "support/SMCKeys.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -89,11 +90,14 @@ struct SharedRun {
         pool.reset();
         hit = send<id, CGPoint>(view, sel_registerName("hitTest:"), {27.75, 11.0});
         phase("display");
-        // The first tick, a second after launch, with 2.5 MB downloaded; the menu open for the
-        // tick at 2 s; its commands; late messages to what the toolkit kept after the program let
-        // it go; the one path no run takes, a view decoded from an archive.
+        // The temperature reader's first pass, at once; the first tick, a second after launch,
+        // with 2.5 MB downloaded; the menu open for the tick at 2 s; its commands; late messages
+        // to what the toolkit kept after the program let it go; the one path no run takes, a
+        // view decoded from an archive.
+        simulated::mainLoop().advance(0.5);
+        phase("temperature");
         simulated::system().interfaces->front().received += 2'500'000;
-        simulated::mainLoop().advance(1.0);
+        simulated::mainLoop().advance(0.5);
         phase("tick");
         world().isTrackingMenu = true;
         simulated::mainLoop().advance(1.5);
@@ -123,6 +127,7 @@ class AppKitTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         resetWorld(), simulated::resetSystem(), simulated::resetSMC();
+        simulated::giveSensors({45.0F});
         shared = std::make_unique<SharedRun>();
         try {
             shared->play();
@@ -201,14 +206,30 @@ TEST_F(AppKitTest, TheViewDrawsItsFourTextsInTwoRowsAndColumns) {
     EXPECT_EQ(shared->hit, nil) << "a click must reach the button";
 }
 
-// The wider download text widens the item; the button says the menu's figure lines to VoiceOver.
+// From launch on, the button says the menu's figure lines to VoiceOver.
+TEST_F(AppKitTest, LaunchGivesTheButtonTheInitialFiguresToSay) {
+    EXPECT_NE(log("launch").find("[NSStatusItem1.button setAccessibilityLabel:\"CPU Usage: --, "
+                                 "CPU Temp: collecting…, Download: --, Upload: --\"]\n"),
+              std::string::npos);
+}
+
+// The reader's value reaches the spoken label with the menu line, not a second later.
+TEST_F(AppKitTest, ATemperatureRewritesTheSpokenLabelAtOnce) {
+    EXPECT_EQ(log("temperature"),
+              "[NSMenuItem3 setTitle:…]\n[NSMenuItem4 setHidden:YES]\n"
+              "[NSStatusItem1.button setAccessibilityLabel:\"CPU Usage: --, CPU Temp: 45.0 °C, "
+              "Download: --, Upload: --\"]\n");
+}
+
+// The new temperature text and the wider download text; the item widens for the second.
 TEST_F(AppKitTest, ATickRewritesTheReadoutTheMenuAndTheButtonsSpokenLabel) {
     EXPECT_EQ(log("tick"),
               "[TarvoCustomView1 setNeedsDisplay:YES]\n[TarvoCustomView1 setNeedsDisplay:YES]\n"
-              "[NSStatusItem1 setLength:55.5]\n[NSMenuItem2 setTitle:…]\n[NSMenuItem3 setTitle:…]\n"
-              "[NSMenuItem4 setHidden:NO]\n[NSMenuItem4 setTitle:…]\n[NSMenuItem5 setTitle:…]\n"
-              "[NSMenuItem6 setTitle:…]\n[NSStatusItem1.button setAccessibilityLabel:\"CPU Usage: "
-              "0.0 %, CPU Temp: collecting…, Download: 2.50 MB/s, Upload: 0 B/s\"]\n");
+              "[TarvoCustomView1 setNeedsDisplay:YES]\n[NSStatusItem1 setLength:55.5]\n"
+              "[NSMenuItem2 setTitle:…]\n[NSMenuItem3 setTitle:…]\n[NSMenuItem4 setHidden:YES]\n"
+              "[NSMenuItem5 setTitle:…]\n[NSMenuItem6 setTitle:…]\n"
+              "[NSStatusItem1.button setAccessibilityLabel:\"CPU Usage: 0.0 %, CPU Temp: 45.0 °C, "
+              "Download: 2.50 MB/s, Upload: 0 B/s\"]\n");
 }
 
 // Its action, which takes no sender, goes to the delegate. Its tick has the figures of the timer's
@@ -217,8 +238,8 @@ TEST_F(AppKitTest, RefreshNowReachesTheDelegateAndTicksAtOnce) {
     EXPECT_NE(log("launch").find("action:refreshNow keyEquivalent:\"r\"]"), std::string::npos);
     EXPECT_EQ(log("Refresh Now"),
               "[TarvoAppDelegate1 refreshNow]\n[NSStatusItem1 setLength:46.5]\n"
-              "[NSMenuItem2 setTitle:…]\n[NSMenuItem3 setTitle:…]\n[NSMenuItem4 setHidden:NO]\n"
-              "[NSMenuItem4 setTitle:…]\n[NSMenuItem5 setTitle:…]\n[NSMenuItem6 setTitle:…]\n");
+              "[NSMenuItem2 setTitle:…]\n[NSMenuItem3 setTitle:…]\n[NSMenuItem4 setHidden:YES]\n"
+              "[NSMenuItem5 setTitle:…]\n[NSMenuItem6 setTitle:…]\n");
 }
 
 // Its action goes to the delegate. No tick follows.

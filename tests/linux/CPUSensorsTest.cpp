@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // The kernel's CPU sensors found and read in fake sysfs trees.
 
@@ -71,6 +72,43 @@ TEST(CPUSensors, ChoosesTheCPUsOwnSensors) {
                        [&](auto& f) { return sys.path(f); });
         EXPECT_EQ(findCPUSensors(sys.root), expected) << files[2];
     }
+}
+
+// Eight entries under sensor names that are no sensor files, and a ninth that is: only the ninth
+// counts, and a link to it.
+TEST(CPUSensors, OnlyRegularFilesAreSensors) {
+    const FakeSys sys({"hwmon0/name=coretemp", "hwmon0/temp9_input"});
+    const std::string device = sys.path("hwmon0/temp");
+    fs::create_directory(device + "1_input");
+    for (const char* fifo : {"2_input", "3_input"}) {
+        ASSERT_EQ(mkfifo((device + fifo).c_str(), 0600), 0);
+    }
+    const std::pair<const char*, const char*> links[] = {{"4_input", "/dev/zero"},
+                                                         {"5_input", "/dev/null"},
+                                                         {"6_input", "/dev/urandom"},
+                                                         {"7_input", "1_input"},
+                                                         {"8_input", "/nowhere"}};
+    for (const auto& [name, target] : links) {
+        fs::create_symlink(target, device + name);
+    }
+    fs::create_symlink("temp9_input", device + "10_input");
+    EXPECT_EQ(findCPUSensors(sys.root), (std::vector{device + "9_input", device + "10_input"}));
+}
+
+// A fifo as a device's name, a sensor's label or a zone's type holds nothing up (the test would
+// hang) and names nothing: no CPU device, no package sensor, no CPU zone.
+TEST(CPUSensors, AFifoUnderANameHoldsNothingUp) {
+    const FakeSys devices({"hwmon0/temp1_input", "hwmon1/name=coretemp", "hwmon1/temp1_input",
+                           "hwmon1/temp2_label=Core 0", "hwmon1/temp2_input"});
+    const FakeSys zones(
+        {"thermal_zone0/temp", "thermal_zone1/type=x86_pkg_temp", "thermal_zone1/temp"});
+    for (const std::string& fifo : {devices.path("hwmon0/name"), devices.path("hwmon1/temp1_label"),
+                                    zones.path("thermal_zone0/type")}) {
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+    }
+    EXPECT_EQ(findCPUSensors(devices.root), (std::vector{devices.path("hwmon1/temp1_input"),
+                                                         devices.path("hwmon1/temp2_input")}));
+    EXPECT_EQ(findCPUSensors(zones.root), (std::vector{zones.path("thermal_zone1/temp")}));
 }
 
 // Ten cores and no package sensor: the eight keys take the first eight, by number, each read

@@ -81,6 +81,13 @@ struct Readout {
     _exit(0);
 }
 
+// Where standard input comes from when the output is a terminal.
+enum class Input {
+    terminal,
+    nullInControllingTerminal, // /dev/null, the terminal being the session's
+    nullWithoutTerminal,       // /dev/null, in a session with no terminal
+};
+
 struct Ending {
     const char* name;
     bool isTerminal;     // else a pipe, with no terminal as input either
@@ -88,7 +95,9 @@ struct Ending {
     int signal;          // sent, unless 0; neither: the reader goes away
     const char* outcome; // of outcome()
     bool quitFaults = false;
-    bool isBackground = false; // started with &, then brought to the foreground
+    bool isBackground = false;  // started with &, then brought to the foreground
+    const char* term = "xterm"; // TERM, unless null
+    Input input = Input::terminal;
 };
 
 // As a shell runs a job started with &: the terminal is the session's, and the foreground job
@@ -123,12 +132,20 @@ protected:
         child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            if (GetParam().isBackground) {
+            const Ending& ending = GetParam();
+            if (ending.isBackground) {
                 becomeABackgroundJob(writer);
-            } else {
+            } else if (ending.input == Input::terminal) {
                 setpgid(0, 0);
+            } else {
+                setsid();
             }
-            dup2(GetParam().isTerminal ? writer : open("/dev/null", O_RDONLY), STDIN_FILENO);
+            if (ending.input == Input::nullInControllingTerminal) {
+                ioctl(writer, TIOCSCTTY, 0);
+            }
+            const bool readsTerminal = ending.isTerminal && ending.input == Input::terminal;
+            dup2(readsTerminal ? writer : open("/dev/null", O_RDONLY), STDIN_FILENO);
+            ending.term != nullptr ? setenv("TERM", ending.term, 1) : unsetenv("TERM");
             dup2(writer, STDOUT_FILENO);
             close(reader);
             const rlimit noCore{};
@@ -310,6 +327,56 @@ TEST_P(Terminal, RedrawsWholeAfterAStallOfOverASecond) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pseudo, Terminal, testing::Values(Ending{"", true, nullptr, 0, ""}));
+
+class Keyboard : public FrontEnd {};
+
+// Standard input elsewhere, as with tarvo < /dev/null: the keys come from the terminal, which
+// does not echo them.
+TEST_P(Keyboard, TakesKeysFromTheControllingTerminalWhateverStandardInputIs) {
+    ASSERT_EQ(readUntil(firstFrame), "");
+    EXPECT_EQ(localModes(), 0u);
+    act("q", 0);
+    EXPECT_EQ(outcome(), "exit 0");
+    EXPECT_EQ(readUntil("\x1b[?1049l"), "\x1b[?25h");
+}
+
+INSTANTIATE_TEST_SUITE_P(Elsewhere, Keyboard,
+                         testing::Values(Ending{"", true, nullptr, 0, "", false, false, "xterm",
+                                                Input::nullInControllingTerminal}));
+
+class NoKeyboard : public FrontEnd {};
+
+// No terminal to read keys from: the menu offers none, and the terminal's modes stay.
+TEST_P(NoKeyboard, OffersNoKeysWhereNoTerminalCanBeRead) {
+    std::string unoffered = firstFrame;
+    unoffered.replace(unoffered.find(" Refresh Now  "), 14, " Refresh Now");
+    ASSERT_EQ(readUntil(unoffered), "");
+    EXPECT_EQ(localModes(), ICANON | ECHO | ISIG);
+    act("q", 0);
+    EXPECT_EQ(outcome(20), "still running");
+}
+
+INSTANTIATE_TEST_SUITE_P(Elsewhere, NoKeyboard,
+                         testing::Values(Ending{"", true, nullptr, 0, "", false, false, "xterm",
+                                                Input::nullWithoutTerminal}));
+
+class PlainTerminal : public FrontEnd {};
+
+// A terminal that cannot place the cursor gets the plain lines of a pipe, and its keys still
+// work.
+TEST_P(PlainTerminal, GetsThePlainLinesOfAPipe) {
+    EXPECT_EQ(readUntil("--% --°C ↑0B ↓0B | Tarvo 菜单栏，监控 | Refresh Now | Quit Tarvo\r\n"),
+              "");
+    act("q", 0);
+    EXPECT_EQ(outcome(), "exit 0");
+    EXPECT_EQ(output.find('\x1b'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Term, PlainTerminal,
+                         testing::Values(Ending{"Dumb", true, nullptr, 0, "", false, false, "dumb"},
+                                         Ending{"Unset", true, nullptr, 0, "", false, false,
+                                                nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class Background : public FrontEnd {};
 

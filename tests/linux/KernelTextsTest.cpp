@@ -5,6 +5,7 @@
 #include "platform/linux/LinkMessages.h"
 #include "platform/linux/LocaleTag.h"
 #include "platform/linux/ProcStat.h"
+#include "samplers/CPUUsage.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -213,7 +214,7 @@ TEST(LinkCounters, AskTheKernelForLinksOnlyWhenTheyChanged) {
 
 // Columns: user nice system idle iowait irq softirq steal guest guest_nice. The sums: iowait is
 // idle; irq, softirq and steal are system; the guest columns are in user and nice already.
-TEST(ProcStat, SumsTheProcessorLinesOrRefusesTheReading) {
+TEST(ProcStat, AFirstReadingSumsTheProcessorLinesOrIsRefused) {
     const std::pair<std::string, std::optional<ProcessorTicks>> samples[] = {
         {"cpu  1000 1000 1000 1000 0 0 0 0 0 0\ncpu0 1 2 3 4 5 6 7 8 9 10\nintr 5 6 7\n",
          ProcessorTicks{1, 24, 9, 2}},
@@ -222,28 +223,65 @@ TEST(ProcStat, SumsTheProcessorLinesOrRefusesTheReading) {
         {"cpu0 10 20 30 40\ncpu1 1 2 3 4", ProcessorTicks{11, 33, 44, 22}}, // old kernel
         {"cpu0 8589934592 0 0 1\n", ProcessorTicks{8589934592, 0, 1, 0}}};
     for (const auto& [text, expected] : samples) {
-        EXPECT_EQ(parseProcStat(text), expected) << text;
+        EXPECT_EQ(ProcessorTickCounter().add(text), expected) << text;
     }
-    for (const char* text :
-         {"cpu0 1 2 3\n", "cpu0 1 2 x 4\n", "cpu0 1 -2 3 4\n", "cpu0 99999999999999999999 0 0 0\n",
-          "cpu  1 2 3 4\nintr 1\n", "", "cpu0 1 1 1 1\ncpu1 1 1\n"}) {
-        EXPECT_EQ(parseProcStat(text), std::nullopt) << text;
+    for (const char* text : {"cpu0 1 2 3\n", "cpu0 1 2 x 4\n", "cpu0 1 -2 3 4\n", "cpu0x 1 2 3 4\n",
+                             "cpu0 99999999999999999999 0 0 0\n", "cpu  1 2 3 4\nintr 1\n", "",
+                             "cpu0 1 1 1 1\ncpu1 1 1\n"}) {
+        EXPECT_EQ(ProcessorTickCounter().add(text), std::nullopt) << text;
     }
 }
 
-// The locale variables in gettext's order (the first entry of LANGUAGE's list, LC_ALL,
-// LC_MESSAGES, LANG), each a locale name that names a language or not.
-TEST(LocaleTag, FirstLocaleVariableThatNamesALanguageGivesTheTag) {
+// A processor that goes offline, then comes back with its old counters; one that appears; one
+// whose counters went backwards: the load stays that of the processors there throughout, 10 %.
+TEST(ProcStat, ProcessorsThatComeAndGoShowAsNoLoad) {
+    const char* readings[] = {"cpu0 100 0 100 800\ncpu1 100 0 100 800\n", // since boot: 20 %
+                              "cpu0 105 0 105 890\ncpu1 105 0 105 890\n",
+                              "cpu0 110 0 110 980\n",
+                              "cpu0 115 0 115 1070\ncpu1 105 0 105 890\n",
+                              "cpu0 120 0 120 1160\ncpu1 110 0 110 980\ncpu2 900 0 900 100\n",
+                              "cpu0 125 0 125 1250\ncpu1 100 0 100 900\ncpu2 905 0 905 190\n",
+                              "cpu0 130 0 130 1340\ncpu1 105 0 105 990\ncpu2 910 0 910 280\n"};
+    ProcessorTickCounter counter;
+    CPUUsage usage;
+    std::vector<double> figures;
+    for (const char* text : readings) {
+        const auto ticks = counter.add(text);
+        ASSERT_TRUE(ticks) << text;
+        figures.push_back(usage.measure(*ticks));
+    }
+    EXPECT_EQ(figures, (std::vector{20.0, 10.0, 10.0, 10.0, 10.0, 10.0, 10.0}));
+}
+
+// A reading that fails counts nothing: the next one measures from the last that was read.
+TEST(ProcStat, AnUnreadableReadingCountsNothing) {
+    ProcessorTickCounter counter;
+    counter.add("cpu0 100 0 100 800\n");
+    EXPECT_EQ(counter.add("cpu0 1 2\n"), std::nullopt);
+    EXPECT_EQ(counter.add("cpu0 110 0 110 900\n"), (ProcessorTicks{110, 110, 900, 0}));
+}
+
+// The locale is the first set, non-empty one of LC_ALL, LC_MESSAGES and LANG; the first entry of
+// LANGUAGE comes before it, except where the locale is C or POSIX, or none is set.
+TEST(LocaleTag, LanguageAsTheCLibraryChoosesIt) {
     using Variables = std::map<std::string, std::string>;
     using Environment = std::pair<Variables, std::optional<std::string>>;
     for (const auto& [variables, tag] :
          {Environment{{}, std::nullopt}, Environment{{{"LANG", "zh_CN.UTF-8"}}, "zh-CN"},
           Environment{{{"LANG", "en_US.UTF-8@euro"}}, "en-US"},
           Environment{{{"LANG", "sr_RS@latin"}}, "sr-RS"}, Environment{{{"LANG", "de"}}, "de"},
+          Environment{{{"LC_ALL", "C"}, {"LANG", "zh_CN.UTF-8"}}, std::nullopt},
+          Environment{{{"LC_MESSAGES", "C"}, {"LANG", "zh_CN.UTF-8"}}, std::nullopt},
+          Environment{{{"LC_ALL", "C.UTF-8"}, {"LANGUAGE", "zh_CN"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}, {"LANG", "C"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}, {"LC_ALL", "POSIX"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}}, std::nullopt},
+          Environment{{{"LANGUAGE", "zh_CN"}, {"LANG", "en_US.UTF-8"}}, "zh-CN"},
           Environment{{{"LANGUAGE", "zh_TW:en"}, {"LANG", "en_US.UTF-8"}}, "zh-TW"},
           Environment{{{"LANGUAGE", ":zh"}, {"LANG", "en_GB.UTF-8"}}, "en-GB"},
-          Environment{{{"LC_ALL", "C"}, {"LC_MESSAGES", "zh_CN"}}, "zh-CN"},
-          Environment{{{"LC_ALL", "C.UTF-8"}, {"LANG", "POSIX"}}, std::nullopt},
+          Environment{{{"LANGUAGE", ""}, {"LANG", "fr_FR"}}, "fr-FR"},
+          Environment{{{"LC_ALL", ""}, {"LC_MESSAGES", "zh_CN"}, {"LANG", "C"}}, "zh-CN"},
+          Environment{{{"LC_MESSAGES", "zh_CN"}, {"LANG", "en_US.UTF-8"}}, "zh-CN"},
           Environment{{{"LC_ALL", "fr_FR"}, {"LANG", "zh_CN"}}, "fr-FR"},
           Environment{{{"LANGUAGE", ""}, {"LANG", ""}}, std::nullopt}}) {
         const auto getenv = [&set = variables](const char* name) -> const char* {

@@ -6,6 +6,11 @@
 #include "platform/linux/TerminalSession.h"
 #include "platform/model/Toolkit.h"
 
+#include "platform/linux/StandardStreams.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
 #include <unistd.h>
 
 namespace tarvo::platform {
@@ -18,12 +23,11 @@ void launch() {
     }
 }
 
-} // namespace
-
 // Each turn runs what is due, shows what changed and waits. Keys are read only from a terminal,
 // and neither keys nor frames while the job is in the background; without a terminal, or after
-// its input ends, only a signal, terminate() or the end of the output ends the loop.
-void Application::run() {
+// its input ends, only a signal, terminate() or the end of the output ends the loop. 0, or the
+// error that ended the output.
+int runLoop() {
     terminal::MainLoop& loop = terminal::mainLoop();
     terminal::TerminalSession session(loop);
     terminal::Screen screen;
@@ -37,22 +41,24 @@ void Application::run() {
             loop.stop();
         }
         if (loop.stopped()) {
-            return;
+            return 0;
         }
         const bool holdsTerminal = session.holdsTerminal();
         if (session.takeRedraw()) {
             screen.invalidate();
         }
         if (holdsTerminal) {
-            const std::string_view output =
-                session.showsScreen() ? screen.terminalFrame(session.size()) : screen.plainLine();
-            if (!session.write(output)) {
-                return;
+            const std::string_view output = session.showsScreen()
+                                                ? screen.terminalFrame(session.size(), readsKeys)
+                                                : screen.plainLine();
+            if (const int error = session.write(output); error != 0) {
+                return error;
             }
         }
-        const auto ready = loop.wait(readsKeys && holdsTerminal ? STDIN_FILENO : -1, STDOUT_FILENO);
+        const auto ready =
+            loop.wait(readsKeys && holdsTerminal ? session.keyboard() : -1, STDOUT_FILENO);
         if (ready.isOutputGone) {
-            return;
+            return 0; // a reader that went away is no failure
         }
         if (ready.isInputReady) {
             const auto keys = session.readKeys();
@@ -61,6 +67,18 @@ void Application::run() {
                 terminal::pressKey(key);
             }
         }
+    }
+}
+
+} // namespace
+
+// Ends once the terminal is back as it was; a reader that goes away is an ordinary end.
+void Application::run() {
+    if (!terminal::openStandardStreams()) {
+        terminal::fail("standard output is closed");
+    }
+    if (const int error = runLoop(); error != 0 && error != EPIPE) {
+        terminal::fail(std::string("cannot write to standard output: ") + std::strerror(error));
     }
 }
 

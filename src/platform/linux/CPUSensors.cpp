@@ -32,9 +32,10 @@ std::optional<std::string_view> readFromStart(int descriptor, SmallFile& buffer)
     }
 }
 
-// The first line of a small file; empty when it cannot be read.
+// The first line of a small file; empty when it cannot be read. Opened without blocking, so that
+// a fifo under a sensor's name holds up nothing.
 std::string firstLine(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = openWithoutBlocking(path);
     if (descriptor < 0) {
         return {};
     }
@@ -42,6 +43,12 @@ std::string firstLine(const std::string& path) {
     const auto text = readFromStart(descriptor, buffer);
     ::close(descriptor);
     return text ? std::string(text->substr(0, text->find('\n'))) : std::string();
+}
+
+// A directory, fifo, socket or device under a sensor's name is no sensor; links are followed.
+bool isSensorFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
 }
 
 // N in prefix + N + suffix ("hwmon3", "temp2_input").
@@ -122,6 +129,9 @@ struct Sensor {
 void addDeviceSensors(const std::string& device, std::vector<std::string>& chosen) {
     std::vector<Sensor> sensors;
     for (std::string& input : numberedEntries(device, "temp", inputSuffix)) {
+        if (!isSensorFile(input)) {
+            continue;
+        }
         std::string label =
             firstLine(input.substr(0, input.size() - inputSuffix.size()) + "_label");
         sensors.push_back({std::move(input), std::move(label)});
@@ -152,11 +162,15 @@ std::vector<std::string> findCPUSensors(const std::string& sysRoot) {
     }
     for (const std::string& zone :
          numberedEntries(sysRoot + "/class/thermal", "thermal_zone", "")) {
-        if (isCPUZone(firstLine(zone + "/type"))) {
+        if (isCPUZone(firstLine(zone + "/type")) && isSensorFile(zone + "/temp")) {
             chosen.push_back(zone + "/temp");
         }
     }
     return chosen;
+}
+
+int openWithoutBlocking(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 }
 
 std::optional<double> parseMillidegrees(std::string_view text) {

@@ -10,22 +10,32 @@ namespace tarvo::platform {
 // name and for the "C" and "POSIX" locales, which name no language.
 std::optional<std::string> languageTagFromLocale(std::string_view locale);
 
-// The variables gettext consults, in its order: the first entry of LANGUAGE's colon list,
-// then LC_ALL, LC_MESSAGES and LANG. getenv is passed in so tests need not touch the process.
+// The language of messages as the C library chooses it. The locale is the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty; in the C or POSIX locale, or with none set,
+// messages are untranslated and LANGUAGE is not looked at. Otherwise the first entry of
+// LANGUAGE's colon list, when it names a language, comes before the locale. getenv is passed in
+// so tests need not touch the process.
 template <typename GetEnv>
 std::optional<std::string> languageTagFromEnvironment(GetEnv getenv) {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = getenv(name);
-        if (value == nullptr) {
-            continue;
-        }
-        std::string_view locale = value;
-        locale = locale.substr(0, locale.find(':'));
-        if (auto tag = languageTagFromLocale(locale)) {
-            return tag;
+    std::string_view locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = getenv(name); value != nullptr && *value != '\0') {
+            locale = value;
+            break;
         }
     }
-    return std::nullopt;
+    std::optional<std::string> tag = languageTagFromLocale(locale);
+    if (!tag) {
+        return std::nullopt;
+    }
+    if (const char* languages = getenv("LANGUAGE"); languages != nullptr) {
+        const std::string_view first =
+            std::string_view(languages).substr(0, std::string_view(languages).find(':'));
+        if (auto preferred = languageTagFromLocale(first)) {
+            return preferred;
+        }
+    }
+    return tag;
 }
 
 } // namespace tarvo::platform

@@ -27,12 +27,15 @@ bool isProcessorLine(std::string_view line) {
     return line.size() > 3 && line.starts_with("cpu") && line[3] >= '0' && line[3] <= '9';
 }
 
-// Adds one "cpuN ..." line into the sums; false when it is malformed.
-bool addProcessorLine(std::string_view line, ProcessorTicks& sums) {
-    std::size_t at = line.find_first_of(" \t");
-    if (at == std::string_view::npos) {
-        return false;
+// One "cpuN ..." line; nothing when it is malformed.
+std::optional<ProcessorLine> parseProcessorLine(std::string_view line) {
+    ProcessorLine parsed;
+    const char* last = line.data() + line.size();
+    const auto [numberEnd, numberError] = std::from_chars(line.data() + 3, last, parsed.number);
+    if (numberError != std::errc{} || numberEnd == last || !isSpace(*numberEnd)) {
+        return std::nullopt;
     }
+    std::size_t at = static_cast<std::size_t>(numberEnd - line.data());
     std::array<std::uint64_t, usedColumns> columns{};
     std::size_t count = 0;
     while (count < usedColumns) {
@@ -43,45 +46,98 @@ bool addProcessorLine(std::string_view line, ProcessorTicks& sums) {
             break;
         }
         const char* first = line.data() + at;
-        const char* last = line.data() + line.size();
         const auto [end, error] = std::from_chars(first, last, columns[count]);
         if (error != std::errc{} || (end != last && !isSpace(*end))) {
-            return false;
+            return std::nullopt;
         }
         at += static_cast<std::size_t>(end - first);
         ++count;
     }
     if (count < requiredColumns) {
-        return false;
+        return std::nullopt;
     }
     const auto [user, nice, system, idle, iowait, irq, softirq, steal] = columns;
-    sums.user += user;
-    sums.nice += nice;
-    sums.system += system + irq + softirq + steal;
-    sums.idle += idle + iowait;
-    return true;
+    parsed.ticks = {.user = user,
+                    .system = system + irq + softirq + steal,
+                    .idle = idle + iowait,
+                    .nice = nice};
+    return parsed;
+}
+
+bool isBehind(const ProcessorTicks& now, const ProcessorTicks& before) {
+    return now.user < before.user || now.system < before.system || now.idle < before.idle ||
+           now.nice < before.nice;
+}
+
+void addTicks(ProcessorTicks& sums, const ProcessorTicks& ticks) {
+    sums.user += ticks.user;
+    sums.system += ticks.system;
+    sums.idle += ticks.idle;
+    sums.nice += ticks.nice;
+}
+
+void addSince(ProcessorTicks& sums, const ProcessorTicks& now, const ProcessorTicks& before) {
+    addTicks(sums, {.user = now.user - before.user,
+                    .system = now.system - before.system,
+                    .idle = now.idle - before.idle,
+                    .nice = now.nice - before.nice});
+}
+
+// The processor's line in `lines`, looked for first where the previous one was found: the lines
+// come in the same order every time.
+const ProcessorLine* find(const std::vector<ProcessorLine>& lines, unsigned number,
+                          std::size_t& hint) {
+    if (hint < lines.size() && lines[hint].number == number) {
+        return &lines[hint++];
+    }
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        if (lines[index].number == number) {
+            hint = index + 1;
+            return &lines[index];
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
 
-std::optional<ProcessorTicks> parseProcStat(std::string_view text) {
-    ProcessorTicks sums;
-    bool sawProcessor = false;
+bool parseProcessorLines(std::string_view text, std::vector<ProcessorLine>& lines) {
+    lines.clear();
     while (!text.empty()) {
         const std::string_view line = nextLine(text);
         if (isProcessorLine(line)) {
-            if (!addProcessorLine(line, sums)) {
-                return std::nullopt;
+            const std::optional<ProcessorLine> parsed = parseProcessorLine(line);
+            if (!parsed) {
+                return false;
             }
-            sawProcessor = true;
-        } else if (sawProcessor) {
+            lines.push_back(*parsed);
+        } else if (!lines.empty()) {
             break; // the processor lines stand together; the rest of the file is not needed
         }
     }
-    if (!sawProcessor) {
+    return !lines.empty();
+}
+
+std::optional<ProcessorTicks> ProcessorTickCounter::add(std::string_view procStat) {
+    if (!parseProcessorLines(procStat, current)) {
         return std::nullopt;
     }
-    return sums;
+    if (!counted) {
+        counted.emplace();
+        for (const ProcessorLine& line : current) {
+            addTicks(*counted, line.ticks);
+        }
+    } else {
+        std::size_t hint = 0;
+        for (const ProcessorLine& line : current) {
+            const ProcessorLine* before = find(previous, line.number, hint);
+            if (before != nullptr && !isBehind(line.ticks, before->ticks)) {
+                addSince(*counted, line.ticks, before->ticks);
+            }
+        }
+    }
+    std::swap(previous, current);
+    return counted;
 }
 
 } // namespace tarvo::platform

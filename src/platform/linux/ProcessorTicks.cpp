@@ -67,9 +67,11 @@ private:
 } // namespace
 
 std::optional<ProcessorTicks> readProcessorTicks() {
-    static ProcStatFile file; // the samplers run on the main thread only
+    // The samplers run on the main thread only.
+    static ProcStatFile file;
+    static ProcessorTickCounter counter;
     const auto text = file.read();
-    return text ? parseProcStat(*text) : std::nullopt;
+    return text ? counter.add(*text) : std::nullopt;
 }
 
 } // namespace tarvo::platform

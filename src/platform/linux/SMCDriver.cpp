@@ -5,7 +5,6 @@
 
 #include <array>
 #include <bit>
-#include <fcntl.h>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
@@ -81,7 +80,7 @@ SMCConnection openSMCUnder(const std::string& sysRoot) {
         if (state.sensorCount == state.sensors.size()) {
             break;
         }
-        const int sensor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int sensor = openWithoutBlocking(path);
         if (sensor >= 0) {
             state.sensors[state.sensorCount++] = sensor;
         }

@@ -120,12 +120,16 @@ void Screen::appendStatusRow(int row) {
     }
 }
 
+std::string_view Screen::shownKey(const model::MenuItemNode& item) const {
+    return isOfferingKeys ? std::string_view(item.keyEquivalent) : std::string_view();
+}
+
 void Screen::appendMenu(const model::MenuNode& menu) {
     int inner = 0;
     for (const model::MenuItemNode* item : menu.items) {
         if (!item->isHidden && !item->isSeparator) {
-            const int key =
-                item->keyEquivalent.empty() ? 0 : keyGap + displayWidth(item->keyEquivalent);
+            const std::string_view keyEquivalent = shownKey(*item);
+            const int key = keyEquivalent.empty() ? 0 : keyGap + displayWidth(keyEquivalent);
             inner = std::max(inner, displayWidth(item->title) + key);
         }
     }
@@ -145,9 +149,9 @@ void Screen::appendMenu(const model::MenuNode& menu) {
         }
         put(" ", 1);
         put(item->title, inner);
-        if (!item->keyEquivalent.empty()) {
-            pad(1 + inner - displayWidth(item->keyEquivalent));
-            put(item->keyEquivalent, inner);
+        if (const std::string_view key = shownKey(*item); !key.empty()) {
+            pad(1 + inner - displayWidth(key));
+            put(key, inner);
         }
         if (!item->isEnabled) {
             frame += undim;
@@ -155,9 +159,10 @@ void Screen::appendMenu(const model::MenuNode& menu) {
     }
 }
 
-std::string_view Screen::terminalFrame(ScreenSize size) {
+std::string_view Screen::terminalFrame(ScreenSize size, bool offersKeys) {
     redrawViews();
     screen = size;
+    isOfferingKeys = offersKeys;
     lines = 0;
     frame.assign(home);
     for (int row = 0; row < statusRows; ++row) {

@@ -20,7 +20,8 @@ struct ScreenSize {
 class Screen {
 public:
     // Bytes that bring a full-screen terminal of `size` up to date; empty when nothing changed.
-    std::string_view terminalFrame(ScreenSize size);
+    // The menus show their key equivalents only where keys can be typed.
+    std::string_view terminalFrame(ScreenSize size, bool offersKeys);
 
     // The status texts and the shown menu titles as one plain line, with no escape sequences;
     // empty when nothing changed.
@@ -43,6 +44,7 @@ private:
     void appendStatusRow(int row);
     void addPlacement(const Placement& placement);
     void placeDrawnTexts(const model::ViewNode& view, int row, int start, int columns);
+    std::string_view shownKey(const model::MenuItemNode& item) const;
     void appendMenu(const model::MenuNode& menu);
     void appendPlainText(std::string_view separator, std::string_view text);
     std::string_view handOut();
@@ -51,6 +53,7 @@ private:
     std::string shown;
     std::vector<Placement> placements;
     ScreenSize screen;
+    bool isOfferingKeys = true;
     int lines = 0;
     int column = 0;
     bool isInvalid = true;

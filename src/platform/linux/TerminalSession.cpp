@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -30,6 +31,7 @@ constexpr std::array endingSignals{SIGHUP,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT
 struct TerminalSwitch {
     bool hasModes = false;
     bool hasScreen = false;
+    int keyboard = -1; // where keys are read and modes set; −1 without a terminal to read
     int output = STDOUT_FILENO;
     termios original{};
     termios raw{};
@@ -48,13 +50,14 @@ const MainLoop* signalledLoop = nullptr;
 // At once rather than after draining: only input handling changes, and a stalled terminal
 // would never drain.
 void setModes(const termios& mode) {
-    while (tcsetattr(STDIN_FILENO, TCSANOW, &mode) != 0 && errno == EINTR) {
+    while (tcsetattr(terminalSwitch.keyboard, TCSANOW, &mode) != 0 && errno == EINTR) {
     }
 }
 
 // Not the controlling terminal: no job shares it, so it is always ours.
 bool isForeground() {
-    const pid_t group = tcgetpgrp(terminalSwitch.hasScreen ? STDOUT_FILENO : STDIN_FILENO);
+    const pid_t group =
+        tcgetpgrp(terminalSwitch.hasScreen ? STDOUT_FILENO : terminalSwitch.keyboard);
     return group == getpgrp() || (group < 0 && errno == ENOTTY);
 }
 
@@ -111,6 +114,13 @@ void unblock(int signal) {
 }
 
 void install(int signal, void (*handler)(int), struct sigaction* previous = nullptr);
+
+void closeKeyboard() {
+    if (terminalSwitch.keyboard >= 0 && terminalSwitch.keyboard != STDIN_FILENO) {
+        close(terminalSwitch.keyboard);
+    }
+    terminalSwitch.keyboard = -1;
+}
 
 void raiseFlag(std::atomic<bool>& flag) {
     const int savedErrno = errno;
@@ -175,6 +185,22 @@ void install(int signal, void (*handler)(int), struct sigaction* previous) {
     sigaction(signal, &action, previous);
 }
 
+// Keys come from standard input when it is a terminal; otherwise, when the output is one, from
+// the controlling terminal, as pagers read them. −1 when there is none to read.
+int openKeyboard() {
+    if (isatty(STDIN_FILENO) == 1) {
+        return STDIN_FILENO;
+    }
+    return isatty(STDOUT_FILENO) == 1 ? open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+}
+
+// A terminal that cannot place the cursor (Emacs' shell buffer, some serial consoles) gets the
+// plain lines a pipe gets.
+bool canPlaceCursor() {
+    const char* type = std::getenv("TERM");
+    return type != nullptr && *type != '\0' && std::string_view(type) != "dumb";
+}
+
 // Ctrl-C, Ctrl-Z and Ctrl-S arrive as keys; output processing stays as it was.
 termios rawMode(termios mode) {
     mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
@@ -188,9 +214,13 @@ termios rawMode(termios mode) {
 
 TerminalSession::TerminalSession(const MainLoop& loop) {
     signalledLoop = &loop;
-    terminalSwitch.hasModes =
-        isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &terminalSwitch.original) == 0;
-    terminalSwitch.hasScreen = isatty(STDOUT_FILENO) == 1;
+    terminalSwitch.keyboard = openKeyboard();
+    terminalSwitch.hasModes = terminalSwitch.keyboard >= 0 &&
+                              tcgetattr(terminalSwitch.keyboard, &terminalSwitch.original) == 0;
+    if (!terminalSwitch.hasModes) {
+        closeKeyboard();
+    }
+    terminalSwitch.hasScreen = isatty(STDOUT_FILENO) == 1 && canPlaceCursor();
     terminalSwitch.raw = rawMode(terminalSwitch.original);
     if (terminalSwitch.hasScreen) {
         const int own = open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -226,6 +256,7 @@ TerminalSession::~TerminalSession() {
     if (terminalSwitch.output != STDOUT_FILENO) {
         close(std::exchange(terminalSwitch.output, STDOUT_FILENO));
     }
+    closeKeyboard();
     pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
     // A stop that a signal asked for ends as that signal would have, now that all is back.
     if (const int signal = stopSignal.exchange(0); signal != 0) {
@@ -273,7 +304,7 @@ bool TerminalSession::holdsTerminal() {
 }
 
 std::optional<std::string_view> TerminalSession::readKeys() {
-    const ssize_t count = read(STDIN_FILENO, keys.data(), keys.size());
+    const ssize_t count = read(terminalSwitch.keyboard, keys.data(), keys.size());
     if (count > 0) {
         return std::string_view(keys.data(), static_cast<std::size_t>(count));
     }
@@ -287,20 +318,28 @@ bool TerminalSession::readsKeys() const {
     return terminalSwitch.hasModes;
 }
 
+int TerminalSession::keyboard() const {
+    return terminalSwitch.keyboard;
+}
+
 bool TerminalSession::showsScreen() const {
     return terminalSwitch.hasScreen;
 }
 
-bool TerminalSession::write(std::string_view bytes) {
+int TerminalSession::write(std::string_view bytes) {
     const JobControlHeldOff heldOff;
     if (terminalSwitch.hasScreen && !(isTaken && !isRetakeDue && isForeground())) {
-        return true;
+        return 0;
     }
+    errno = 0;
     const WriteOutcome outcome = writeFully(terminalSwitch.output, bytes, isStopRequested);
     if (outcome == WriteOutcome::stalled) {
         isRedrawDue = true;
     }
-    return outcome != WriteOutcome::failed;
+    if (outcome == WriteOutcome::failed) {
+        return errno != 0 ? errno : EIO; // a write that took nothing and said nothing
+    }
+    return 0;
 }
 
 bool TerminalSession::takeStopRequest() {

@@ -6,7 +6,7 @@
 namespace tarvo::platform {
 
 struct BackgroundTimer::Schedule {
-    dispatch_source_t source;
+    dispatch_source_t source = nullptr;
 };
 
 namespace {
@@ -27,6 +27,9 @@ BackgroundTimer::BackgroundTimer(std::chrono::nanoseconds interval, std::functio
     : schedule(std::make_unique<Schedule>()) {
     const dispatch_source_t source = dispatch_source_create(
         DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_global_queue(QOS_CLASS_UTILITY, 0));
+    if (source == nullptr) {
+        return; // the system has no source to give: the task never runs
+    }
     // Cancelling does not wait for a run in progress, so the task belongs to the source, which
     // frees it in its cancel handler: that runs only after the last run has returned.
     dispatch_set_context(source, new Task(std::move(task)));
@@ -39,8 +42,14 @@ BackgroundTimer::BackgroundTimer(std::chrono::nanoseconds interval, std::functio
 }
 
 BackgroundTimer::~BackgroundTimer() {
-    dispatch_source_cancel(schedule->source);
-    dispatch_release(schedule->source);
+    if (schedule->source != nullptr) {
+        dispatch_source_cancel(schedule->source);
+        dispatch_release(schedule->source);
+    }
+}
+
+bool BackgroundTimer::isRunning() const {
+    return schedule->source != nullptr;
 }
 
 } // namespace tarvo::platform

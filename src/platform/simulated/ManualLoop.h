@@ -35,6 +35,11 @@ public:
     // elsewhere: advance() leaves them there, runPostedTasks() still runs them.
     void holdPostedTasks() { isHoldingTasks = true; }
 
+    // From now on (until the next reset), a background timer cannot start, as under a thread
+    // limit: it never runs.
+    void refuseBackgroundTimers() { isRefusingBackgroundTimers = true; }
+    bool refusesBackgroundTimers() const { return isRefusingBackgroundTimers; }
+
 private:
     struct Timer {
         double due;
@@ -45,6 +50,7 @@ private:
 
     double clock = 0.0;
     bool isHoldingTasks = false;
+    bool isRefusingBackgroundTimers = false;
     TimerId nextId = 1;
     std::map<TimerId, Timer> timers;
     mutable std::mutex tasksMutex;
