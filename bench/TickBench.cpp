@@ -20,7 +20,7 @@ void Tick(benchmark::State& state, bool terminal) {
     FILE* sink = std::fopen("/dev/null", "w");
     const auto show = [&] {
         const std::string_view output =
-            terminal ? screen.terminalFrame({80, 24}) : screen.plainLine();
+            terminal ? screen.terminalFrame({80, 24}, true) : screen.plainLine();
         std::fwrite(output.data(), 1, output.size(), sink);
     };
     delegate->refreshNow();

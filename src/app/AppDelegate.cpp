@@ -79,8 +79,7 @@ void AppDelegate::buildMenu() {
     menu.addItem(platform::MenuItem::separatorItem());
 
     addInformationLine(menu, menuItemCPU, L::t("CPU 占用: --", "CPU Usage: --"), SpokenLine::cpu);
-    addInformationLine(menu, menuItemTemp, L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"),
-                       SpokenLine::temperature);
+    addInformationLine(menu, menuItemTemp, collectingTitle(), SpokenLine::temperature);
     const platform::HintText& hint = platform::temperatureSourceHint;
     addInformationLine(menu, menuItemTempHint, L::t(hint.zh, hint.en), std::nullopt);
     addInformationLine(menu, menuItemDown, L::t("下载: --", "Download: --"), SpokenLine::download);
@@ -113,8 +112,6 @@ void AppDelegate::startTemperature() {
     cpuTemp = CPUTemperature::create([weak = self](double value) {
         if (const auto delegate = weak.lock()) {
             delegate->lastTemp = value;
-        }
-        if (const auto delegate = weak.lock()) {
             delegate->updateMenuTemp();
             delegate->updateSpokenReadout(); // at once, not a second late
         }

@@ -60,11 +60,15 @@ void appendToSpokenReadout(std::string& label, std::string_view line) {
     label.append(line);
 }
 
+std::string_view collectingTitle() {
+    return L::t("CPU 温度: 采集中…", "CPU Temp: collecting…");
+}
+
 TemperatureLines temperatureLines(std::string& buffer, std::optional<double> lastTemp,
                                   bool hasPollingFailed) {
     if (!lastTemp) {
         const platform::HintText& hint = platform::temperatureOpeningHint;
-        return {L::t("CPU 温度: 采集中…", "CPU Temp: collecting…"), false, L::t(hint.zh, hint.en)};
+        return {collectingTitle(), false, L::t(hint.zh, hint.en)};
     }
     if (std::isnan(*lastTemp)) {
         const platform::HintText& hint = hasPollingFailed ? platform::temperatureNotStartedHint

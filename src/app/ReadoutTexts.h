@@ -26,6 +26,9 @@ std::string_view upMenuTitle(std::string& buffer, double bytesPerSecond);
 // appended to `label` after a separator in the menu's language.
 void appendToSpokenReadout(std::string& label, std::string_view line);
 
+// The temperature line while no value has come: at launch and until the reader's first.
+std::string_view collectingTitle();
+
 // The temperature line and its hint line for the last value the reader handed over; for NaN, the
 // hint says whether the source was missing or its reader could not be started.
 struct TemperatureLines {

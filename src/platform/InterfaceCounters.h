@@ -6,7 +6,8 @@
 
 namespace tarvo::platform {
 
-// The cumulative byte counters of one interface that carries the machine's traffic. The index
+// The cumulative byte counters of one interface that carries the machine's traffic, 64 bits wide
+// on every system, so that no amount of traffic wraps them. The index
 // and the name together tell a re-created interface apart from the one it replaces.
 struct InterfaceCounters {
     std::uint32_t index = 0;     // the kernel's interface index
@@ -18,8 +19,5 @@ struct InterfaceCounters {
 // One walk of the interface list: the counted interfaces replace the contents of `reading`,
 // whose storage is reused. False when the list cannot be read.
 bool readInterfaceCounters(std::vector<InterfaceCounters>& reading);
-
-// How many bits this system's interface byte counters have before they wrap.
-unsigned interfaceCounterBits();
 
 } // namespace tarvo::platform

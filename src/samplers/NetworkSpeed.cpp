@@ -16,15 +16,8 @@ bool sameInterface(const InterfaceCounters& a, const InterfaceCounters& b) {
 
 // A 64-bit counter cannot wrap in practice: one that went backwards was restarted, and the
 // interface is measured afresh from here.
-bool wasRestarted(const InterfaceCounters& before, const InterfaceCounters& now, unsigned bits) {
-    return bits >= 64 && (now.received < before.received || now.sent < before.sent);
-}
-
-// Bytes a counter of `bits` bits moved from `before` to `now`, across a wrap if it went below
-// its previous value.
-std::uint64_t counterDelta(std::uint64_t before, std::uint64_t now, unsigned bits) {
-    const std::uint64_t mask = bits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
-    return (now - before) & mask;
+bool wasRestarted(const InterfaceCounters& before, const InterfaceCounters& now) {
+    return now.received < before.received || now.sent < before.sent;
 }
 
 // Below a microsecond no figure means anything, and bytes divided by a far shorter span could
@@ -40,7 +33,7 @@ NetworkSample NetworkSpeed::sample() {
     if (!platform::readInterfaceCounters(current)) {
         return {};
     }
-    return measure(current, platform::interfaceCounterBits(), platform::continuousSeconds());
+    return measure(current, platform::continuousSeconds());
 }
 
 // Zeros, never a division by zero, where no span can be measured:
@@ -50,13 +43,12 @@ NetworkSample NetworkSpeed::sample() {
 // - the first reading, or one earlier than the previous (a clock that went back), only sets the
 //   baselines: the span since the previous reading is unknown, and keeping that reading as the
 //   time baseline could hold every later figure at zero until the clock caught up with it.
-NetworkSample NetworkSpeed::measure(std::span<const InterfaceCounters> reading,
-                                    unsigned counterBits, double seconds) {
+NetworkSample NetworkSpeed::measure(std::span<const InterfaceCounters> reading, double seconds) {
     if (!std::isfinite(seconds) || (previousSeconds && seconds >= *previousSeconds &&
                                     seconds - *previousSeconds < shortestSpan)) {
         return {};
     }
-    const auto [down, up] = moveBaselines(reading, counterBits);
+    const auto [down, up] = moveBaselines(reading);
     const std::optional<double> since = std::exchange(previousSeconds, seconds);
     if (!since || seconds < *since) {
         return {};
@@ -66,7 +58,7 @@ NetworkSample NetworkSpeed::measure(std::span<const InterfaceCounters> reading,
 }
 
 std::pair<std::uint64_t, std::uint64_t>
-NetworkSpeed::moveBaselines(std::span<const InterfaceCounters> reading, unsigned counterBits) {
+NetworkSpeed::moveBaselines(std::span<const InterfaceCounters> reading) {
     std::uint64_t down = 0;
     std::uint64_t up = 0;
     for (const InterfaceCounters& now : reading) {
@@ -74,9 +66,9 @@ NetworkSpeed::moveBaselines(std::span<const InterfaceCounters> reading, unsigned
         // counters are only its baseline.
         const auto before = std::find_if(previous.begin(), previous.end(),
                                          [&](const auto& old) { return sameInterface(old, now); });
-        if (before != previous.end() && !wasRestarted(*before, now, counterBits)) {
-            down += counterDelta(before->received, now.received, counterBits);
-            up += counterDelta(before->sent, now.sent, counterBits);
+        if (before != previous.end() && !wasRestarted(*before, now)) {
+            down += now.received - before->received;
+            up += now.sent - before->sent;
         }
     }
     previous.assign(reading.begin(), reading.end());

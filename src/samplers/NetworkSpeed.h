@@ -26,14 +26,13 @@ public:
     NetworkSample sample();
 
     // The arithmetic of sample() for a reading already taken at `seconds` on the platform's
-    // continuous clock, whose counters wrap at `counterBits` bits.
-    NetworkSample measure(std::span<const platform::InterfaceCounters> reading,
-                          unsigned counterBits, double seconds);
+    // continuous clock.
+    NetworkSample measure(std::span<const platform::InterfaceCounters> reading, double seconds);
 
 private:
     // Bytes since the previous reading, summed; every interface's baseline moves to `reading`.
     std::pair<std::uint64_t, std::uint64_t>
-    moveBaselines(std::span<const platform::InterfaceCounters> reading, unsigned counterBits);
+    moveBaselines(std::span<const platform::InterfaceCounters> reading);
 
     std::vector<platform::InterfaceCounters> previous; // the last reading measured
     std::vector<platform::InterfaceCounters> current;  // storage for the platform's next one

@@ -4,6 +4,7 @@
 #   sensor-fifos  fifos and devices under sensor names: the start is not held up, the one real
 #                 sensor is read
 #   closed-output standard output closed: an error, said on standard error
+#   failing-output standard output that fails (/dev/full): the same
 # The first two lay a sensor tree over /sys/class in a mount namespace of their own, and so need
 # root; elsewhere they are skipped (status 77).
 set -euo pipefail
@@ -50,6 +51,13 @@ closed-output)
     timeout 5 "$tarvo" < /dev/null >&- 2> "$work/err" || status=$?
     [ "$status" -eq 1 ] || fail "exit status $status, not 1"
     [ "$(cat "$work/err")" = "tarvo: standard output is closed" ] || fail "no word of the error"
+    ;;
+failing-output)
+    status=0
+    timeout 5 "$tarvo" < /dev/null > /dev/full 2> "$work/err" || status=$?
+    [ "$status" -eq 1 ] || fail "exit status $status, not 1"
+    [ "$(cat "$work/err")" = "tarvo: cannot write to standard output: No space left on device" ] ||
+        fail "no word of the error"
     ;;
 *)
     echo "no such case: $2"

@@ -17,12 +17,6 @@ namespace tarvo::platform {
 
 namespace {
 
-void launch() {
-    if (const model::DelegateNode* delegate = model::toolkit().applicationDelegate) {
-        model::send(*delegate, "applicationDidFinishLaunching:");
-    }
-}
-
 // Each turn runs what is due, shows what changed and waits. Keys are read only from a terminal,
 // and neither keys nor frames while the job is in the background; without a terminal, or after
 // its input ends, only a signal, terminate() or the end of the output ends the loop. 0, or the
@@ -32,7 +26,7 @@ int runLoop() {
     terminal::TerminalSession session(loop);
     terminal::Screen screen;
     loop.restart();
-    loop.post(launch);
+    loop.post(model::launch);
 
     bool readsKeys = session.readsKeys();
     for (;;) {
@@ -83,7 +77,6 @@ void Application::run() {
 }
 
 void Application::terminate() {
-    model::toolkit().isTerminated = true;
     terminal::mainLoop().stop();
 }
 

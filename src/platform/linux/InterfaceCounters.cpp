@@ -35,9 +35,4 @@ bool readInterfaceCounters(std::vector<InterfaceCounters>& reading) {
     return counters.read(reading);
 }
 
-// The kernel's 64-bit counters, as they are.
-unsigned interfaceCounterBits() {
-    return 64;
-}
-
 } // namespace tarvo::platform

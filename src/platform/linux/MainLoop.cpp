@@ -2,7 +2,9 @@
 #include "platform/MainThread.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -11,9 +13,10 @@ namespace tarvo::terminal {
 
 namespace {
 
-std::chrono::steady_clock::duration seconds(double value) {
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-        std::chrono::duration<double>(value));
+// Seconds on the monotonic clock, which no change of the wall clock moves.
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -27,21 +30,11 @@ MainLoop::~MainLoop() {
 }
 
 MainLoop::TimerId MainLoop::addTimer(double delay, double interval, std::function<void()> fire) {
-    const TimerId id = nextId++;
-    timers.emplace(id, Timer{Clock::now() + seconds(delay), seconds(interval),
-                             std::make_shared<const std::function<void()>>(std::move(fire))});
-    return id;
-}
-
-void MainLoop::cancelTimer(TimerId id) {
-    timers.erase(id);
+    return queue.addTimer(now() + delay, interval, std::move(fire));
 }
 
 void MainLoop::post(std::function<void()> task) {
-    {
-        const std::lock_guard lock(tasksMutex);
-        tasks.push_back(std::move(task));
-    }
+    queue.post(std::move(task));
     wake();
 }
 
@@ -51,43 +44,8 @@ void MainLoop::wake() const {
     [[maybe_unused]] const auto written = write(wakeDescriptor, &one, sizeof one);
 }
 
-bool MainLoop::runNextTask() {
-    std::function<void()> task;
-    {
-        const std::lock_guard lock(tasksMutex);
-        if (tasks.empty()) {
-            return false;
-        }
-        task = std::move(tasks.front());
-        tasks.pop_front();
-    }
-    task();
-    return true;
-}
-
-bool MainLoop::fireNextDue(Clock::time_point now) {
-    const auto next = std::ranges::min_element(
-        timers, [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-    if (next == timers.end() || next->second.due > now) {
-        return false;
-    }
-    // Shared, so that the callback may cancel its own timer.
-    const auto fire = next->second.fire;
-    Timer& timer = next->second;
-    if (timer.interval > Clock::duration::zero()) {
-        // A late loop skips the fires it missed and keeps the timer's rhythm.
-        while (timer.due <= now) {
-            timer.due += timer.interval;
-        }
-    } else {
-        timers.erase(next);
-    }
-    (*fire)();
-    return true;
-}
-
 void MainLoop::runDue() {
-    while (!isStopped && (runNextTask() || fireNextDue(Clock::now()))) {
+    while (!isStopped && (queue.runNextTask() || queue.fireNextDue(now()))) {
     }
 }
 
@@ -95,13 +53,10 @@ MainLoop::Readiness MainLoop::wait(int input, int output) {
     int timeout = -1;
     if (isStopped) {
         timeout = 0;
-    } else if (!timers.empty()) {
-        const auto next = std::ranges::min_element(
-            timers, [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-        const auto remaining = next->second.due - Clock::now();
+    } else if (const auto due = queue.nextDue()) {
         // Rounded up: waking early would only spin until the timer is due.
-        const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
-        timeout = static_cast<int>(std::clamp<decltype(milliseconds)>(milliseconds, 0, 60'000));
+        const double milliseconds = std::ceil((*due - now()) * 1000.0);
+        timeout = static_cast<int>(std::clamp(milliseconds, 0.0, 60'000.0));
     }
     // An output reports only its errors and hang-ups.
     pollfd descriptors[] = {{wakeDescriptor, POLLIN, 0}, {input, POLLIN, 0}, {output, 0, 0}};
@@ -133,3 +88,15 @@ void postToMainThread(std::function<void()> task) {
 }
 
 } // namespace tarvo::platform
+
+namespace tarvo::model {
+
+RunQueue::TimerId addMainLoopTimer(double delay, double interval, std::function<void()> fire) {
+    return terminal::mainLoop().addTimer(delay, interval, std::move(fire));
+}
+
+void cancelMainLoopTimer(RunQueue::TimerId id) {
+    terminal::mainLoop().cancelTimer(id);
+}
+
+} // namespace tarvo::model

@@ -1,21 +1,17 @@
 #pragma once
 
-#include <chrono>
-#include <cstdint>
-#include <deque>
+#include "platform/model/RunQueue.h"
+
 #include <functional>
-#include <map>
-#include <memory>
-#include <mutex>
 
 namespace tarvo::terminal {
 
-// The main thread's run loop: timers on the monotonic clock and tasks posted from any thread.
-// It waits in poll(2) for the next timer, a posted task, a wake-up, input on one descriptor or
-// the end of an output.
+// The main thread's run loop: the shared timer-and-task queue on the monotonic clock, waiting in
+// poll(2) for the next timer, a posted task, a wake-up, input on one descriptor or the end of an
+// output.
 class MainLoop {
 public:
-    using TimerId = std::uint64_t;
+    using TimerId = model::RunQueue::TimerId;
 
     MainLoop();
     ~MainLoop();
@@ -24,7 +20,7 @@ public:
 
     // A timer first due `delay` seconds from now, then every `interval` seconds (0: once).
     TimerId addTimer(double delay, double interval, std::function<void()> fire);
-    void cancelTimer(TimerId id);
+    void cancelTimer(TimerId id) { queue.cancelTimer(id); }
 
     // Any thread.
     void post(std::function<void()> task);
@@ -51,22 +47,8 @@ public:
     bool stopped() const { return isStopped; }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
-    struct Timer {
-        Clock::time_point due;
-        Clock::duration interval;
-        std::shared_ptr<const std::function<void()>> fire;
-    };
-
-    bool runNextTask();
-    bool fireNextDue(Clock::time_point now);
-
     int wakeDescriptor;
-    TimerId nextId = 1;
-    std::map<TimerId, Timer> timers;
-    std::mutex tasksMutex;
-    std::deque<std::function<void()>> tasks;
+    model::RunQueue queue;
     bool isStopped = false;
 };
 

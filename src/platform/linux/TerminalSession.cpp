@@ -327,7 +327,14 @@ bool TerminalSession::showsScreen() const {
 }
 
 int TerminalSession::write(std::string_view bytes) {
-    const JobControlHeldOff heldOff;
+    if (bytes.empty()) {
+        return 0;
+    }
+    // Without a terminal there is no terminal state that a stop could catch half-written.
+    std::optional<JobControlHeldOff> heldOff;
+    if (terminalSwitch.hasModes || terminalSwitch.hasScreen) {
+        heldOff.emplace();
+    }
     if (terminalSwitch.hasScreen && !(isTaken && !isRetakeDue && isForeground())) {
         return 0;
     }

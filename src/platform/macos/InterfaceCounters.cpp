@@ -70,9 +70,4 @@ bool readInterfaceCounters(std::vector<InterfaceCounters>& reading) {
     return readInterfaceMessages(std::span(list).first(std::min(size, list.size())), reading);
 }
 
-// if_data64's byte counters are 64 bits wide.
-unsigned interfaceCounterBits() {
-    return 64;
-}
-
 } // namespace tarvo::platform

@@ -24,15 +24,16 @@ CGFloat weightValue(FontWeight weight) {
     return NSFontWeightMedium;
 }
 
-id colorValue(TextColor color) {
-    const appkit::Selectors& s = appkit::selectors();
-    SEL selector = s.labelColor;
+SEL colorSelector(TextColor color) {
     switch (color) {
     case TextColor::label:
-        selector = s.labelColor;
-        break;
+        return appkit::selectors().labelColor;
     }
-    return send<id>(appkit::classes().nsColor, selector);
+    return appkit::selectors().labelColor;
+}
+
+id colorValue(TextColor color) {
+    return send<id>(appkit::classes().nsColor, colorSelector(color));
 }
 
 id dictionary(const id* values, const id* keys, NSUInteger count) {

@@ -36,14 +36,12 @@ void Application::setDelegate(const ApplicationDelegate& delegate) {
 
 // Nothing throttles the terminal's timers; the activity is only recorded.
 Activity Activity::begin(ActivityOptions options, std::string_view reason) {
-    model::toolkit().activityOptions = options;
     model::record("NSProcessInfo", "beginActivityWithOptions:reason:",
                   std::to_string(static_cast<std::uint64_t>(options)), reason);
     return Activity(ObjectRef{});
 }
 
 void Application::setActivationPolicy(ActivationPolicy policy) {
-    model::toolkit().activationPolicy = policy;
     model::record("NSApp", "setActivationPolicy:", static_cast<double>(policy));
 }
 

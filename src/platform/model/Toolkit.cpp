@@ -98,6 +98,12 @@ void send(const DelegateNode& delegate, std::string_view selector) {
     }
 }
 
+void launch() {
+    if (const DelegateNode* delegate = toolkit().applicationDelegate) {
+        send(*delegate, "applicationDidFinishLaunching:");
+    }
+}
+
 void perform(const MenuItemNode& item) {
     if (item.isEnabled && !item.action.empty() && item.target != nullptr) {
         send(*item.target, item.action);

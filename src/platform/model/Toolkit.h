@@ -95,11 +95,6 @@ struct ConstraintNode {
 
 struct TimerNode {
     std::string name;
-    double interval = 0.0;
-    bool repeats = false;
-    std::function<void()> block;
-    bool isValid = true;
-    bool isInCommonModes = false;
     std::uint64_t loopTimer = 0; // the main loop's id for it
 };
 
@@ -113,9 +108,6 @@ struct Toolkit {
     std::deque<TimerNode> timers;
 
     const DelegateNode* applicationDelegate = nullptr;
-    std::optional<platform::ActivationPolicy> activationPolicy;
-    std::optional<platform::ActivityOptions> activityOptions; // of the activity begun last
-    bool isTerminated = false;
     bool statusItemsHaveButton = true;
 
     // Where drawText() puts its text during a view's draw; nowhere outside one.
@@ -149,21 +141,6 @@ Node& create(std::deque<Node>& nodes, std::string_view kind) {
     return node;
 }
 
-// A timer node fired by `loop`, the terminal's main loop or the simulated one: both schedule
-// the same way.
-template <typename Loop>
-TimerNode& scheduleTimer(Loop& loop, double interval, bool repeats, std::function<void()> block) {
-    TimerNode& timer = create(toolkit().timers, "timer");
-    timer.interval = interval;
-    timer.repeats = repeats;
-    timer.block = std::move(block);
-    timer.loopTimer = loop.addTimer(interval, repeats ? interval : 0.0, [&timer] {
-        timer.isValid = timer.repeats;
-        timer.block();
-    });
-    return timer;
-}
-
 // A status item's width: its length, or with the variable length the intrinsic width of the
 // custom view that fills its button (zero without one).
 double widthOf(const StatusItemNode& item);
@@ -177,6 +154,9 @@ bool displayIfNeeded(ViewNode& view);
 
 // Sends a message to the delegate by selector name; unknown names and a gone delegate do nothing.
 void send(const DelegateNode& delegate, std::string_view selector);
+
+// The event loop's first event: applicationDidFinishLaunching: to the application's delegate.
+void launch();
 
 // Chooses the item as a user would: its action goes to its target if it is enabled and has both.
 void perform(const MenuItemNode& item);

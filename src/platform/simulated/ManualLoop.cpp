@@ -6,68 +6,16 @@
 
 namespace tarvo::simulated {
 
-ManualLoop::TimerId ManualLoop::addTimer(double delay, double interval,
-                                         std::function<void()> fire) {
-    const TimerId id = nextId++;
-    timers.emplace(id, Timer{clock + delay, interval, std::move(fire)});
-    return id;
-}
-
-void ManualLoop::cancelTimer(TimerId id) {
-    timers.erase(id);
-}
-
-void ManualLoop::post(std::function<void()> task) {
-    const std::lock_guard lock(tasksMutex);
-    tasks.push_back(std::move(task));
-}
-
-std::size_t ManualLoop::pendingTasks() const {
-    const std::lock_guard lock(tasksMutex);
-    return tasks.size();
-}
-
 void ManualLoop::runPostedTasks() {
-    for (;;) {
-        std::function<void()> task;
-        {
-            const std::lock_guard lock(tasksMutex);
-            if (tasks.empty()) {
-                return;
-            }
-            task = std::move(tasks.front());
-            tasks.pop_front();
-        }
-        task();
+    while (queue.runNextTask()) {
     }
-}
-
-bool ManualLoop::fireNextDue(double until) {
-    auto next = timers.end();
-    for (auto it = timers.begin(); it != timers.end(); ++it) {
-        if (it->second.due <= until &&
-            (next == timers.end() || it->second.due < next->second.due)) {
-            next = it;
-        }
-    }
-    if (next == timers.end()) {
-        return false;
-    }
-    clock = next->second.due;
-    // The callback may cancel this timer or add others: call a copy.
-    const auto fire = next->second.fire;
-    if (next->second.interval > 0.0) {
-        next->second.due += next->second.interval;
-    } else {
-        timers.erase(next);
-    }
-    fire();
-    return true;
 }
 
 void ManualLoop::advance(double seconds) {
     const double until = clock + seconds;
-    while (fireNextDue(until)) {
+    for (auto due = queue.nextDue(); due && *due <= until; due = queue.nextDue()) {
+        clock = *due;
+        queue.fireNextDue(clock);
         if (!isHoldingTasks) {
             runPostedTasks();
         }
@@ -107,3 +55,15 @@ double continuousSeconds() {
 }
 
 } // namespace tarvo::platform
+
+namespace tarvo::model {
+
+RunQueue::TimerId addMainLoopTimer(double delay, double interval, std::function<void()> fire) {
+    return simulated::mainLoop().addTimer(delay, interval, std::move(fire));
+}
+
+void cancelMainLoopTimer(RunQueue::TimerId id) {
+    simulated::mainLoop().cancelTimer(id);
+}
+
+} // namespace tarvo::model

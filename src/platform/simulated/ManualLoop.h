@@ -1,28 +1,29 @@
 #pragma once
 
-#include <cstdint>
-#include <deque>
+#include "platform/model/RunQueue.h"
+
+#include <cstddef>
 #include <functional>
-#include <map>
-#include <mutex>
 
 namespace tarvo::simulated {
 
-// The simulated main run loop: a manual clock, timers that fire when a test advances it, and
-// the queue of tasks posted to the main thread. Time is in seconds from the loop's creation.
+// The simulated main run loop: the shared timer-and-task queue on a manual clock, whose timers
+// fire when a test advances it. Time is in seconds from the loop's creation.
 class ManualLoop {
 public:
-    using TimerId = std::uint64_t;
+    using TimerId = model::RunQueue::TimerId;
 
     double now() const { return clock; }
 
     // A timer first due at now() + delay, then every `interval` seconds (0: fires once).
-    TimerId addTimer(double delay, double interval, std::function<void()> fire);
-    void cancelTimer(TimerId id);
+    TimerId addTimer(double delay, double interval, std::function<void()> fire) {
+        return queue.addTimer(clock + delay, interval, std::move(fire));
+    }
+    void cancelTimer(TimerId id) { queue.cancelTimer(id); }
 
     // Thread-safe: background work posts here like on the real main queue.
-    void post(std::function<void()> task);
-    std::size_t pendingTasks() const;
+    void post(std::function<void()> task) { queue.post(std::move(task)); }
+    std::size_t pendingTasks() const { return queue.pendingTasks(); }
 
     // Runs posted tasks, including those they post, until none is left.
     void runPostedTasks();
@@ -41,20 +42,10 @@ public:
     bool refusesBackgroundTimers() const { return isRefusingBackgroundTimers; }
 
 private:
-    struct Timer {
-        double due;
-        double interval;
-        std::function<void()> fire;
-    };
-    bool fireNextDue(double until);
-
     double clock = 0.0;
     bool isHoldingTasks = false;
     bool isRefusingBackgroundTimers = false;
-    TimerId nextId = 1;
-    std::map<TimerId, Timer> timers;
-    mutable std::mutex tasksMutex;
-    std::deque<std::function<void()>> tasks;
+    model::RunQueue queue;
 };
 
 // The one simulated main loop of the process, and a fresh one for the next test.

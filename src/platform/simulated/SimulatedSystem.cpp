@@ -41,10 +41,6 @@ bool readInterfaceCounters(std::vector<InterfaceCounters>& reading) {
     return interfaces.has_value();
 }
 
-unsigned interfaceCounterBits() {
-    return 64;
-}
-
 std::vector<std::string> preferredLanguages() {
     return simulated::system().preferredLanguages;
 }
