@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/MainThread.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tarvo::simulated {
@@ -53,11 +54,14 @@ bool ManualLoop::fireNextDue(double until) {
     if (next == timers.end()) {
         return false;
     }
-    clock = next->second.due;
+    clock = std::max(clock, next->second.due);
     // The callback may cancel this timer or add others: call a copy.
     const auto fire = next->second.fire;
     if (next->second.interval > 0.0) {
-        next->second.due += next->second.interval;
+        // One fire for all the periods a late timer missed.
+        while (next->second.due <= clock) {
+            next->second.due += next->second.interval;
+        }
     } else {
         timers.erase(next);
     }
