@@ -12,7 +12,7 @@ namespace tarvo::simulated {
 TEST(Simulation, EveryFigureStaysTrueUnderSeededScripts) {
     for (const std::uint32_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
         std::mt19937 random(seed);
-        std::vector<std::uint8_t> script(24000);
+        std::vector<std::uint8_t> script(12000);
         std::generate(script.begin(), script.end(), [&] { return std::uint8_t(random() >> 24); });
         EXPECT_EQ(simulate(script), "") << "seed " << seed;
     }
