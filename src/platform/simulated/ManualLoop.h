@@ -32,6 +32,11 @@ public:
     // a tie) and running the posted tasks after each fire and at the end, unless they are held.
     void advance(double seconds);
 
+    // Moves the clock forward without firing anything, as while the machine sleeps or the main
+    // thread is busy elsewhere: a timer that came due meanwhile fires once, late, at the next
+    // advance(), and a repeating one then keeps its rhythm.
+    void skip(double seconds) { clock += seconds; }
+
     // From now on (until the next reset), posted tasks wait in the queue as on a main thread busy
     // elsewhere: advance() leaves them there, runPostedTasks() still runs them.
     void holdPostedTasks() { isHoldingTasks = true; }
