@@ -1,13 +1,15 @@
 // The CPU load and network rate samplers: their arithmetic, their reads of the platform, and the
-// interface list they read on a Mac.
+// interface list and clock they read on a Mac.
 #include "platform/macos/InterfaceMessages.h"
 #include "platform/macos/LoadRecords.h"
+#include "platform/macos/Timebase.h"
 #include "platform/simulated/ManualLoop.h"
 #include "platform/simulated/SimulatedSystem.h"
 #include "samplers/CPUUsage.h"
 #include "samplers/NetworkSpeed.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -63,6 +65,26 @@ TEST(LoadRecords, SumsUserSystemIdleNiceOfTheProcessorsInTheArrayAsUnsigned) {
                                             -1, 30, 40, 7, 7};
     EXPECT_EQ(platform::sumLoadRecords(records, 3),
               (ProcessorTicks{0x80000001u, 0x100000001u, 33, 44}));
+}
+
+// Each row: the ticks, the timebase's numer and denom, and the seconds they make.
+TEST(Timebase, ConvertsTicksToSecondsWithoutOverflowOrCutFractions) {
+    using Row = std::tuple<const char*, std::uint64_t, std::uint32_t, std::uint32_t, double>;
+    for (const auto& [name, ticks, numer, denom, seconds] :
+         {Row{"Apple silicon: a second", 24'000'000, 125, 3, 1.0},
+          Row{"Apple silicon: a tick", 1, 125, 3, 4.1666666666666667e-8},
+          Row{"Apple silicon: a year and a tick", 756'864'000'000'001, 125, 3,
+              31'536'000.000000042},
+          Row{"Apple silicon: ticks x 125 past 2^64", 150'000'000'000'000'000, 125, 3, 6.25e9},
+          Row{"1/1: a nanosecond", 1, 1, 1, 1e-9},
+          Row{"1/1: 2^64 - 1", 18'446'744'073'709'551'615u, 1, 1, 18'446'744'073.709552}}) {
+        EXPECT_DOUBLE_EQ(platform::timebaseSeconds(ticks, numer, denom), seconds) << name;
+    }
+}
+
+// A timebase that could not be read is all zeros.
+TEST(Timebase, WithoutATimebaseIsNotANumber) {
+    EXPECT_TRUE(std::isnan(platform::timebaseSeconds(24'000'000, 0, 0)));
 }
 
 namespace {
