@@ -8,8 +8,10 @@ set -euo pipefail
 namespace=(unshare --pid --fork)
 if ! "${namespace[@]}" true 2>/dev/null; then
     namespace=(unshare --user --map-root-user --pid --fork)
-    "${namespace[@]}" true 2>/dev/null ||
-        { echo "SKIP: this machine allows no new PID namespace (root or user namespaces)"; exit 77; }
+    if ! "${namespace[@]}" true 2>/dev/null; then
+        echo "SKIP: this machine allows no new PID namespace, as root or in a user namespace"
+        exit 77
+    fi
 fi
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
