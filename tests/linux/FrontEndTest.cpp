@@ -69,6 +69,7 @@ struct Readout {
     model::resetToolkit();
     std::optional<Readout> readout;
     std::optional<BackgroundTimer> worker;
+    // NOLINTNEXTLINE(cert-err33-c): a signal that exists is raised.
     const auto fault = [&] { worker.emplace(std::chrono::hours(1), [] { raise(SIGSEGV); }); };
     ApplicationDelegate delegate{DelegateActions{
         .applicationDidFinishLaunching = [&] { readout.emplace(delegate); },
@@ -121,7 +122,7 @@ class FrontEnd : public testing::TestWithParam<Ending> {
 protected:
     void SetUp() override {
         int ends[2];
-        winsize size{.ws_row = 6, .ws_col = 14, .ws_xpixel = 0, .ws_ypixel = 0};
+        const winsize size{.ws_row = 6, .ws_col = 14, .ws_xpixel = 0, .ws_ypixel = 0};
         ASSERT_EQ(GetParam().isTerminal ? openpty(&ends[0], &ends[1], nullptr, nullptr, &size)
                                         : pipe(ends),
                   0);
@@ -134,6 +135,7 @@ protected:
             } else {
                 setpgid(0, 0);
             }
+            // NOLINTNEXTLINE(clang-analyzer-unix.StdCLibraryFunctions): /dev/null opens.
             dup2(GetParam().isTerminal ? writer : open("/dev/null", O_RDONLY), STDIN_FILENO);
             dup2(writer, STDOUT_FILENO);
             close(reader);
@@ -157,7 +159,7 @@ protected:
             }
             output.append(buffer, static_cast<std::size_t>(count));
         }
-        const std::string before = output.substr(consumed, found - consumed);
+        std::string before = output.substr(consumed, found - consumed);
         consumed = found + text.size();
         return before;
     }

@@ -26,7 +26,7 @@ CGFloat weightValue(FontWeight weight) {
 
 id colorValue(TextColor color) {
     const appkit::Selectors& s = appkit::selectors();
-    SEL selector = s.labelColor;
+    SEL selector = nullptr;
     switch (color) {
     case TextColor::label:
         selector = s.labelColor;

@@ -16,8 +16,9 @@ constexpr double timebaseSeconds(std::uint64_t ticks, std::uint32_t numer, std::
     }
     constexpr std::uint64_t nanosecondsPerSecond = 1'000'000'000;
     const std::uint64_t nanoseconds = ticks / denom * numer;
+    const std::uint64_t wholeSeconds = nanoseconds / nanosecondsPerSecond;
     const double fraction = static_cast<double>(ticks % denom * numer) / denom;
-    return static_cast<double>(nanoseconds / nanosecondsPerSecond) +
+    return static_cast<double>(wholeSeconds) +
            (static_cast<double>(nanoseconds % nanosecondsPerSecond) + fraction) * 1e-9;
 }
 
