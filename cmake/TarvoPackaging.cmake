@@ -1,6 +1,7 @@
 # Installing and packaging. On macOS the product is Tarvo.app, installed into /Applications unless
 # a prefix is given, and packed as a zip (any macOS build, the cross build on Linux included) and,
-# on a Mac, a disk image to drag it from. Elsewhere it is bin/tarvo with the README, in a tarball.
+# on a Mac, a disk image to drag it from. Elsewhere it is bin/tarvo with the README and the
+# licence, in a tarball.
 # Only a build that signs Tarvo.app (a Mac's, with codesign) makes a release: any other zip says
 # that it is unsigned (the cross build's carries only the linker's signature of the executable).
 
@@ -24,7 +25,7 @@ if(APPLE)
 else()
     include(GNUInstallDirs)
     install(TARGETS tarvo RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
-    install(FILES README.md DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/tarvo")
+    install(FILES README.md LICENSE DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/tarvo")
     string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" system)
     set(CPACK_PACKAGE_FILE_NAME "Tarvo-${PROJECT_VERSION}-${system}")
     set(CPACK_GENERATOR TGZ)

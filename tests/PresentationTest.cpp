@@ -25,6 +25,7 @@ bool useCommaLocale() {
     const std::string make = "test -d " + dir + "/de_DE.UTF-8 || (mkdir -p " + dir +
                              " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 2>/dev/null)";
     setenv("LOCPATH", dir.c_str(), 1);
+    // NOLINTNEXTLINE(cert-env33-c): localedef, on a folder of the test's own.
     return std::system(make.c_str()) == 0 && use();
 }
 
@@ -43,6 +44,7 @@ TEST(Formatter, RatesInTheLongAndTheShortFormWithAFullStopWhateverTheLocale) {
         EXPECT_EQ(Formatter::rate(rate) + " " + Formatter::rateShort(rate), forms);
     }
     EXPECT_EQ(Formatter::rate(1e80).size(), 72u + 3u + 5u) << "1e71 GB/s, not cut";
+    // NOLINTNEXTLINE(cert-err33-c): the C locale is always there.
     std::setlocale(LC_ALL, "C");
     if (!isCommaLocale) {
         GTEST_SKIP() << "no locale with a decimal comma (install the Debian package 'locales')";

@@ -1,13 +1,15 @@
 // The CPU load and network rate samplers: their arithmetic, their reads of the platform, and the
-// interface list they read on a Mac.
+// interface list and clock they read on a Mac.
 #include "platform/macos/InterfaceMessages.h"
 #include "platform/macos/LoadRecords.h"
+#include "platform/macos/Timebase.h"
 #include "platform/simulated/ManualLoop.h"
 #include "platform/simulated/SimulatedSystem.h"
 #include "samplers/CPUUsage.h"
 #include "samplers/NetworkSpeed.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -63,6 +65,26 @@ TEST(LoadRecords, SumsUserSystemIdleNiceOfTheProcessorsInTheArrayAsUnsigned) {
                                             -1, 30, 40, 7, 7};
     EXPECT_EQ(platform::sumLoadRecords(records, 3),
               (ProcessorTicks{0x80000001u, 0x100000001u, 33, 44}));
+}
+
+// Each row: the ticks, the timebase's numer and denom, and the seconds they make.
+TEST(Timebase, ConvertsTicksToSecondsWithoutOverflowOrCutFractions) {
+    using Row = std::tuple<const char*, std::uint64_t, std::uint32_t, std::uint32_t, double>;
+    for (const auto& [name, ticks, numer, denom, seconds] :
+         {Row{"Apple silicon: a second", 24'000'000, 125, 3, 1.0},
+          Row{"Apple silicon: a tick", 1, 125, 3, 4.1666666666666667e-8},
+          Row{"Apple silicon: a year and a tick", 756'864'000'000'001, 125, 3,
+              31'536'000.000000042},
+          Row{"Apple silicon: ticks x 125 past 2^64", 150'000'000'000'000'000, 125, 3, 6.25e9},
+          Row{"1/1: a nanosecond", 1, 1, 1, 1e-9},
+          Row{"1/1: 2^64 - 1", 18'446'744'073'709'551'615u, 1, 1, 18'446'744'073.709552}}) {
+        EXPECT_DOUBLE_EQ(platform::timebaseSeconds(ticks, numer, denom), seconds) << name;
+    }
+}
+
+// A timebase that could not be read is all zeros.
+TEST(Timebase, WithoutATimebaseIsNotANumber) {
+    EXPECT_TRUE(std::isnan(platform::timebaseSeconds(24'000'000, 0, 0)));
 }
 
 namespace {
@@ -136,35 +158,57 @@ TEST(NetworkSpeed, UnreadableInterfaceListKeepsTheBaselines) {
     EXPECT_EQ(rates(speed.sample()), std::pair(150.0, 50.0));
 }
 
+// An interface's link address as the kernel keeps it: its name, its type (sdl_type: IFT_ETHER 6,
+// IFT_LOOP 24, IFT_OTHER 1, IFT_CELLULAR 255) and its hardware address, if it has one.
+struct Link {
+    std::string_view name;
+    std::uint8_t type;
+    std::string_view hardware = "";
+};
+constexpr std::string_view mac = "\xa4\x83\xe7\x2b\x5c\x01";
+
 // A message of a Mac's interface list as its kernel lays it out: a 160-byte if_msghdr2 (length
-// at 0, type 18 at 3, flags at 8, index at 12, received bytes at 96, sent bytes at 104), then a
-// sockaddr_dl of at least 20 bytes (its length at 0, the name's length at 5, the name from 8).
-std::vector<std::uint8_t> interfaceMessage(std::string_view name, std::uint32_t flags,
-                                           std::uint16_t index, Bytes in, Bytes out) {
-    const std::size_t addressLength = std::max<std::size_t>(20, 8 + name.size());
+// at 0, version 5 at 2, type 18 at 3, the addresses it carries at 4: RTA_IFP, flags at 8, index
+// at 12, received bytes at 96, sent bytes at 104), then the interface's sockaddr_dl: its length
+// at 0, AF_LINK (18) at 1, the index at 2, the type at 4, the lengths of the name, the hardware
+// address and the selector at 5, 6 and 7, then the name and the hardware address from 8; 20
+// bytes at least, padded to a multiple of 4. So en0's message is 180 bytes, bridge0's 184.
+std::vector<std::uint8_t> interfaceMessage(Link link, std::uint32_t flags, std::uint16_t index,
+                                           Bytes in, Bytes out) {
+    const std::size_t data = 8 + link.name.size() + link.hardware.size();
+    const std::size_t addressLength = std::max<std::size_t>(20, (data + 3) / 4 * 4);
     const auto length = static_cast<std::uint16_t>(160 + addressLength);
     std::vector<std::uint8_t> message(length);
     std::memcpy(&message[0], &length, 2);
-    message[3] = 18;
+    message[2] = 5, message[3] = 18, message[4] = 0x10;
     std::memcpy(&message[8], &flags, 4);
     std::memcpy(&message[12], &index, 2);
     std::memcpy(&message[96], &in, 8);
     std::memcpy(&message[104], &out, 8);
-    message[160] = static_cast<std::uint8_t>(addressLength);
-    message[165] = static_cast<std::uint8_t>(name.size());
-    std::memcpy(&message[168], name.data(), name.size());
+    message[160] = static_cast<std::uint8_t>(addressLength), message[161] = 18;
+    std::memcpy(&message[162], &index, 2);
+    message[164] = link.type;
+    message[165] = static_cast<std::uint8_t>(link.name.size());
+    message[166] = static_cast<std::uint8_t>(link.hardware.size());
+    std::memcpy(&message[168], link.name.data(), link.name.size());
+    std::memcpy(&message[168 + link.name.size()], link.hardware.data(), link.hardware.size());
     return message;
 }
 
-// Counters past 2^32, an address message (type 14) between two interfaces.
+// Counters past 2^32; between the interfaces, an address message (RTM_NEWADDR, type 12: a 20-byte
+// ifa_msghdr and en0's IPv4 address, a 16-byte sockaddr_in) and a 184-byte message, so that a
+// walk stepping by anything but each message's length loses its way.
 TEST(InterfaceMessages, CountsUpTrafficInterfacesAndSkipsOtherMessages) {
-    std::vector<std::uint8_t> list, address(20);
-    address[0] = 20, address[2] = 5, address[3] = 14;
-    for (const auto& message : {interfaceMessage("lo0", IFF_UP | IFF_LOOPBACK, 1, 1000, 1000),
-                                interfaceMessage("en0", IFF_UP, 4, 0x1'2345'6789, 0x2'0000'0001),
-                                address, interfaceMessage("en1", 0, 5, 5000, 5000),
-                                interfaceMessage("utun3", IFF_UP, 6, 3000, 3000),
-                                interfaceMessage("pdp_ip0", IFF_UP, 300, 7, 20)}) {
+    std::vector<std::uint8_t> list, address(36);
+    address[0] = 36, address[2] = 5, address[3] = 12, address[4] = 0x20, address[12] = 4;
+    address[20] = 16, address[21] = 2, address[24] = 192, address[25] = 168, address[27] = 20;
+    for (const auto& message :
+         {interfaceMessage({"lo0", 24}, IFF_UP | IFF_LOOPBACK, 1, 1000, 1000),
+          interfaceMessage({"en0", 6, mac}, IFF_UP, 4, 0x1'2345'6789, 0x2'0000'0001), address,
+          interfaceMessage({"en1", 6, mac}, 0, 5, 5000, 5000),
+          interfaceMessage({"bridge0", 209, mac}, IFF_UP, 7, 3000, 3000),
+          interfaceMessage({"utun3", 1}, IFF_UP, 6, 3000, 3000),
+          interfaceMessage({"pdp_ip0", 255}, IFF_UP, 300, 7, 20)}) {
         list.insert(list.end(), message.begin(), message.end());
     }
     Reading reading(1); // replaced, not added to
@@ -179,7 +223,7 @@ TEST(InterfaceMessages, CountsUpTrafficInterfacesAndSkipsOtherMessages) {
 
 // Each list is its own allocation, so that the address sanitizer sees any read past its end.
 TEST(InterfaceMessages, AMalformedMessageFailsTheReading) {
-    const auto en0 = interfaceMessage("en0", IFF_UP, 4, 100, 10); // 180 bytes
+    const auto en0 = interfaceMessage({"en0", 6, mac}, IFF_UP, 4, 100, 10); // 180 bytes
     const auto with = [&](std::size_t at, std::uint8_t value, std::size_t size = 180) {
         std::vector<std::uint8_t> list(size);
         std::copy_n(en0.begin(), std::min<std::size_t>(size, 180), list.begin());

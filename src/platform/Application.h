@@ -89,6 +89,7 @@ private:
 class AutoreleasePool {
 public:
     AutoreleasePool();
+    // NOLINTNEXTLINE(performance-trivially-destructible): the macOS build's pops the pool.
     ~AutoreleasePool();
     AutoreleasePool(const AutoreleasePool&) = delete;
     AutoreleasePool& operator=(const AutoreleasePool&) = delete;

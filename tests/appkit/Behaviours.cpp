@@ -31,6 +31,7 @@ void objc_autoreleasePoolPop(void*) {
 
 // Read by LeakSanitizer: the runtime's own bookkeeping (its classes, the methods added to them)
 // comes from objc_malloc and is never freed; the doubles' instances come from objc_calloc.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the sanitizer's name.
 const char* __lsan_default_suppressions() {
     return "leak:objc_malloc\n";
 }

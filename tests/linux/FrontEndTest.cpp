@@ -69,6 +69,7 @@ struct Readout {
     model::resetToolkit();
     std::optional<Readout> readout;
     std::optional<BackgroundTimer> worker;
+    // NOLINTNEXTLINE(cert-err33-c): a signal that exists is raised.
     const auto fault = [&] { worker.emplace(std::chrono::hours(1), [] { raise(SIGSEGV); }); };
     ApplicationDelegate delegate{DelegateActions{
         .applicationDidFinishLaunching = [&] { readout.emplace(delegate); },
@@ -87,6 +88,12 @@ enum class Input {
     nullInControllingTerminal, // /dev/null, the terminal being the session's
     nullWithoutTerminal,       // /dev/null, in a session with no terminal
 };
+
+// The real-time signals have no abbreviation: their number.
+std::string signalName(int signal) {
+    const char* abbreviation = sigabbrev_np(signal);
+    return abbreviation != nullptr ? abbreviation : std::to_string(signal);
+}
 
 struct Ending {
     const char* name;
@@ -124,7 +131,7 @@ class FrontEnd : public testing::TestWithParam<Ending> {
 protected:
     void SetUp() override {
         int ends[2];
-        winsize size{.ws_row = 6, .ws_col = 14, .ws_xpixel = 0, .ws_ypixel = 0};
+        const winsize size{.ws_row = 6, .ws_col = 14, .ws_xpixel = 0, .ws_ypixel = 0};
         ASSERT_EQ(GetParam().isTerminal ? openpty(&ends[0], &ends[1], nullptr, nullptr, &size)
                                         : pipe(ends),
                   0);
@@ -144,6 +151,7 @@ protected:
                 ioctl(writer, TIOCSCTTY, 0);
             }
             const bool readsTerminal = ending.isTerminal && ending.input == Input::terminal;
+            // NOLINTNEXTLINE(clang-analyzer-unix.StdCLibraryFunctions): /dev/null opens.
             dup2(readsTerminal ? writer : open("/dev/null", O_RDONLY), STDIN_FILENO);
             ending.term != nullptr ? setenv("TERM", ending.term, 1) : unsetenv("TERM");
             dup2(writer, STDOUT_FILENO);
@@ -168,7 +176,7 @@ protected:
             }
             output.append(buffer, static_cast<std::size_t>(count));
         }
-        const std::string before = output.substr(consumed, found - consumed);
+        std::string before = output.substr(consumed, found - consumed);
         consumed = found + text.size();
         return before;
     }
@@ -186,8 +194,8 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return WIFEXITED(status)    ? "exit " + std::to_string(WEXITSTATUS(status))
-               : WIFSTOPPED(status) ? std::string("stopped by ") + sigabbrev_np(WSTOPSIG(status))
-                                    : std::string("killed by ") + sigabbrev_np(WTERMSIG(status));
+               : WIFSTOPPED(status) ? "stopped by " + signalName(WSTOPSIG(status))
+                                    : "killed by " + signalName(WTERMSIG(status));
     }
 
     tcflag_t localModes() const {
@@ -260,14 +268,35 @@ TEST_P(FrontEnd, ShowsTheReadoutAndGivesTheTerminalBackAsItEndsOrStops) {
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, FrontEnd,
-    // Ctrl-C ends it directly, and Ctrl-Z stops it as SIGTSTP does. Each signal that ends a
-    // process gives the terminal back first, also a fault on a worker thread.
+    // Ctrl-C ends it directly, and Ctrl-Z stops it as SIGTSTP does. Every signal whose default
+    // action ends a process gives the terminal back first (SIGINT and SIGTERM stop the loop
+    // first), also a fault on a worker thread; SIGKILL cannot, and SIGPIPE is ignored.
     testing::Values(Ending{"PipedReaderGone", false, nullptr, 0, "exit 0"},
                     Ending{"Q", true, "q", 0, "exit 0"},
                     Ending{"ControlC", true, "\x03", 0, "exit 0"},
                     Ending{"SIGHUP", true, nullptr, SIGHUP, "killed by HUP"},
+                    Ending{"SIGINT", true, nullptr, SIGINT, "killed by INT"},
+                    Ending{"SIGQUIT", true, nullptr, SIGQUIT, "killed by QUIT"},
                     Ending{"SIGILL", true, nullptr, SIGILL, "killed by ILL"},
+                    Ending{"SIGTRAP", true, nullptr, SIGTRAP, "killed by TRAP"},
+                    Ending{"SIGABRT", true, nullptr, SIGABRT, "killed by ABRT"},
+                    Ending{"SIGBUS", true, nullptr, SIGBUS, "killed by BUS"},
+                    Ending{"SIGFPE", true, nullptr, SIGFPE, "killed by FPE"},
                     Ending{"SIGUSR1", true, nullptr, SIGUSR1, "killed by USR1"},
+                    Ending{"SIGSEGV", true, nullptr, SIGSEGV, "killed by SEGV"},
+                    Ending{"SIGUSR2", true, nullptr, SIGUSR2, "killed by USR2"},
+                    Ending{"SIGALRM", true, nullptr, SIGALRM, "killed by ALRM"},
+                    Ending{"SIGTERM", true, nullptr, SIGTERM, "killed by TERM"},
+                    Ending{"SIGSTKFLT", true, nullptr, SIGSTKFLT, "killed by STKFLT"},
+                    Ending{"SIGIO", true, nullptr, SIGIO, "killed by POLL"},
+                    Ending{"SIGXCPU", true, nullptr, SIGXCPU, "killed by XCPU"},
+                    Ending{"SIGXFSZ", true, nullptr, SIGXFSZ, "killed by XFSZ"},
+                    Ending{"SIGVTALRM", true, nullptr, SIGVTALRM, "killed by VTALRM"},
+                    Ending{"SIGPROF", true, nullptr, SIGPROF, "killed by PROF"},
+                    Ending{"SIGPWR", true, nullptr, SIGPWR, "killed by PWR"},
+                    Ending{"SIGSYS", true, nullptr, SIGSYS, "killed by SYS"},
+                    Ending{"SIGRTMIN", true, nullptr, SIGRTMIN, "killed by 34"},
+                    Ending{"SIGRTMAX", true, nullptr, SIGRTMAX, "killed by 64"},
                     Ending{"FaultOnWorker", true, "q", 0, "killed by SEGV", true},
                     Ending{"ControlZ", true, "\x1a", 0, "stopped by TSTP"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -24,7 +24,9 @@ public:
     }
 
     static std::function<void(const char*)> logAs(std::string receiver) {
-        return [receiver](const char* what) { toolkit().calls.push_back({receiver, what, {}}); };
+        return [receiver = std::move(receiver)](const char* what) {
+            toolkit().calls.push_back({receiver, what, {}});
+        };
     }
 
     void launch() { start(program), program.app->run(); }

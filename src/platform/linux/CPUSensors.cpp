@@ -79,11 +79,13 @@ std::vector<std::string> numberedEntries(const std::string& folder, std::string_
          entry.increment(error)) {
         const std::string name = entry->path().filename().string();
         if (const auto number = numberBetween(name, prefix, suffix)) {
+            // NOLINTNEXTLINE(performance-inefficient-string-concatenation): a few, once at start.
             found.emplace_back(*number, folder + '/' + name);
         }
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> paths;
+    paths.reserve(found.size());
     for (auto& [number, path] : found) {
         paths.push_back(std::move(path));
     }

@@ -151,6 +151,7 @@ void onSuspend(int) {
     const int savedErrno = errno;
     giveTerminalBack(0);
     install(SIGTSTP, SIG_DFL);
+    // NOLINTNEXTLINE(cert-err33-c): fails only for a signal that does not exist.
     raise(SIGTSTP);
     unblock(SIGTSTP); // stopped here until SIGCONT
     install(SIGTSTP, onSuspend);
@@ -162,6 +163,7 @@ void onSuspend(int) {
 // status a shell gives a process ended by the signal.
 [[noreturn]] void endAs(int signal) {
     install(signal, SIG_DFL);
+    // NOLINTNEXTLINE(cert-err33-c): whatever it returns, _exit below ends the process.
     raise(signal);
     unblock(signal);
     _exit(128 + signal);

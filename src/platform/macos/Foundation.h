@@ -52,5 +52,6 @@ void* objc_autoreleasePoolPush(void);
 void objc_autoreleasePoolPop(void* pool);
 
 // The class of a block literal built on the stack; copying it moves it to the heap.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name.
 extern void* _NSConcreteStackBlock[32];
 }

@@ -16,6 +16,7 @@ Class makeClass(const char* name, Class superclass, void (*addMethods)(Class)) {
     if (cls == Nil) {
         // Another image in the process defines a class of this name: nothing could answer for
         // the program's objects, so it stops here rather than write through Nil.
+        // NOLINTNEXTLINE(cert-err33-c): it aborts whether or not the message got out.
         std::fprintf(stderr, "Tarvo: the Objective-C class name %s is already in use\n", name);
         std::abort();
     }

@@ -54,6 +54,7 @@ double widthOf(const StatusItemNode& item) {
     return 0.0;
 }
 
+// NOLINTNEXTLINE(misc-no-recursion): up the superviews, a few views deep.
 Rect boundsOf(const ViewNode& view) {
     if (view.statusItem != nullptr) {
         return {0.0, 0.0, widthOf(*view.statusItem), statusBarThickness};
