@@ -33,7 +33,7 @@ bool shows(std::string_view text, std::string_view prefix, std::string_view suff
         text.substr(prefix.size(), text.size() - prefix.size() - suffix.size()));
     const double value = std::strtod(number.c_str(), nullptr);
     char printed[64];
-    std::snprintf(printed, sizeof printed, "%.*f", decimals, value);
+    static_cast<void>(std::snprintf(printed, sizeof printed, "%.*f", decimals, value));
     const double half = 0.5 * std::pow(10.0, -decimals) * unit;
     return number == printed && std::isfinite(value) && !std::signbit(value) &&
            std::abs(value * unit - truth) <= half * (1 + 1e-9) + 1e-9 * truth;
@@ -187,8 +187,8 @@ private:
 
     // Another interface under this name, its counters anywhere from zero to just short of 2^64.
     void rename(Link& link, unsigned value) {
-        std::snprintf(link.counters.name.data(), link.counters.name.size(), "%s%u",
-                      value % 2 != 0 ? "en" : "pdp_ip", nextName++);
+        static_cast<void>(std::snprintf(link.counters.name.data(), link.counters.name.size(),
+                                        "%s%u", value % 2 != 0 ? "en" : "pdp_ip", nextName++));
         const std::uint64_t received[] = {0, std::uint64_t{value} << 32,
                                           counterMax - (std::uint64_t{value} << 20)};
         link.counters.received = received[value / 2 % 3];
@@ -264,7 +264,8 @@ private:
         if (what == "processorTicks") {
             settle();
             const bool isReadable = lasting[cpuUnreadable] == 0;
-            const double busy = static_cast<double>(busySince), total = busy + idleSince;
+            const double busy = static_cast<double>(busySince),
+                         total = busy + static_cast<double>(idleSince);
             cpuShare = isReadable && !std::exchange(hasCpuGoneBack, false)
                            ? (total == 0 ? 0.0 : 100.0 * busy / total)
                            : nan;

@@ -72,6 +72,7 @@ void Application::run() {
         terminal::fail("standard output is closed");
     }
     if (const int error = runLoop(); error != 0 && error != EPIPE) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): no other thread of Tarvo calls strerror.
         terminal::fail(std::string("cannot write to standard output: ") + std::strerror(error));
     }
 }

@@ -25,6 +25,7 @@ bool openStandardStreams() {
 void fail(std::string_view what) {
     const std::string line = "tarvo: " + std::string(what) + '\n';
     [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): what a running poll touches is never destroyed.
     std::exit(EXIT_FAILURE);
 }
 

@@ -199,6 +199,7 @@ int openKeyboard() {
 // A terminal that cannot place the cursor (Emacs' shell buffer, some serial consoles) gets the
 // plain lines a pipe gets.
 bool canPlaceCursor() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): read before any other thread, and none sets it.
     const char* type = std::getenv("TERM");
     return type != nullptr && *type != '\0' && std::string_view(type) != "dumb";
 }
