@@ -21,7 +21,7 @@ fail() { echo "FAIL: $*"; cat "$work/out" "$work/err" 2>/dev/null; exit 1; }
 run_over_sensors() {
     local lay=$1
     shift
-    [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null || { echo "needs root"; exit 77; }
+    [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null || { echo "needs root and a mount namespace of its own"; exit 77; }
     status=0
     timeout -s KILL 10 unshare -m bash -c "
         mount -t tmpfs none /sys/class && mkdir -p /sys/class/hwmon/hwmon0 && cd /sys/class/hwmon/hwmon0 &&
