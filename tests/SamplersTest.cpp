@@ -243,5 +243,15 @@ TEST(InterfaceMessages, AMalformedMessageFailsTheReading) {
     }
 }
 
+// The address and the message both end where a name would begin: well formed, nothing to count.
+TEST(InterfaceMessages, AnAddressWithoutANameEndingTheListIsSkipped) {
+    auto list = interfaceMessage({"", 6}, IFF_UP, 4, 100, 10);
+    list.resize(168);
+    list[0] = 168, list[160] = 8;
+    Reading reading;
+    EXPECT_TRUE(platform::readInterfaceMessages(list, reading));
+    EXPECT_TRUE(reading.empty());
+}
+
 } // namespace
 } // namespace tarvo

@@ -32,8 +32,9 @@ bool addInterface(std::span<const std::uint8_t> message, std::vector<InterfaceCo
     if (addressLength > address.size() || linkAddress::nameOffset + nameLength > addressLength) {
         return false;
     }
-    const std::string_view name(reinterpret_cast<const char*>(&address[linkAddress::nameOffset]),
-                                nameLength);
+    // An empty name may end the list, where indexing the span would be out of bounds.
+    const auto nameBytes = address.subspan(linkAddress::nameOffset, nameLength);
+    const std::string_view name(reinterpret_cast<const char*>(nameBytes.data()), nameBytes.size());
     if (!isTrafficInterface(copyAt<std::uint32_t>(message, flagsOffset), name,
                             trafficNamePrefixes)) {
         return true;
