@@ -3,10 +3,9 @@
 #include "platform/linux/Keys.h"
 #include "platform/linux/MainLoop.h"
 #include "platform/linux/Screen.h"
+#include "platform/linux/StandardStreams.h"
 #include "platform/linux/TerminalSession.h"
 #include "platform/model/Toolkit.h"
-
-#include "platform/linux/StandardStreams.h"
 
 #include <cerrno>
 #include <cstring>

@@ -28,10 +28,9 @@ std::optional<std::string> languageTagFromEnvironment(GetEnv getenv) {
     if (!tag) {
         return std::nullopt;
     }
-    if (const char* languages = getenv("LANGUAGE"); languages != nullptr) {
-        const std::string_view first =
-            std::string_view(languages).substr(0, std::string_view(languages).find(':'));
-        if (auto preferred = languageTagFromLocale(first)) {
+    if (const char* value = getenv("LANGUAGE"); value != nullptr) {
+        const std::string_view languages = value;
+        if (auto preferred = languageTagFromLocale(languages.substr(0, languages.find(':')))) {
             return preferred;
         }
     }

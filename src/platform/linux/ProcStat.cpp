@@ -69,18 +69,12 @@ bool isBehind(const ProcessorTicks& now, const ProcessorTicks& before) {
            now.nice < before.nice;
 }
 
-void addTicks(ProcessorTicks& sums, const ProcessorTicks& ticks) {
-    sums.user += ticks.user;
-    sums.system += ticks.system;
-    sums.idle += ticks.idle;
-    sums.nice += ticks.nice;
-}
-
-void addSince(ProcessorTicks& sums, const ProcessorTicks& now, const ProcessorTicks& before) {
-    addTicks(sums, {.user = now.user - before.user,
-                    .system = now.system - before.system,
-                    .idle = now.idle - before.idle,
-                    .nice = now.nice - before.nice});
+// What a processor counted since `before`; since boot without it.
+void addSince(ProcessorTicks& sums, const ProcessorTicks& now, const ProcessorTicks& before = {}) {
+    sums.user += now.user - before.user;
+    sums.system += now.system - before.system;
+    sums.idle += now.idle - before.idle;
+    sums.nice += now.nice - before.nice;
 }
 
 // The processor's line in `lines`, looked for first where the previous one was found: the lines
@@ -125,7 +119,7 @@ std::optional<ProcessorTicks> ProcessorTickCounter::add(std::string_view procSta
     if (!counted) {
         counted.emplace();
         for (const ProcessorLine& line : current) {
-            addTicks(*counted, line.ticks);
+            addSince(*counted, line.ticks);
         }
     } else {
         std::size_t hint = 0;
