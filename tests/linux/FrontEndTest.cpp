@@ -200,17 +200,18 @@ protected:
                                     : "killed by " + signalName(WTERMSIG(status));
     }
 
-    // Until the child's main thread sleeps in the kernel (its loop waiting), for up to 5 seconds.
-    // The thread sanitizer of clang 14 sets up a thread's signal bookkeeping on its first blocking
-    // call and loses a signal that lands meanwhile; a stop held there loses the SIGCONT after it.
-    void waitUntilAsleep() const {
+    // Until the child's main thread is not running (it waits in the kernel, is stopped or has
+    // ended), for up to 5 seconds. The thread sanitizer of clang 14 sets up a thread's signal
+    // bookkeeping on its first blocking call and loses a signal that lands meanwhile, right after
+    // the first frame.
+    void waitUntilSettled() const {
         const std::string stat = "/proc/" + std::to_string(child) + "/stat";
         for (int polls = 0; polls < 1000; ++polls) {
             std::ifstream file(stat);
             const std::string line(std::istreambuf_iterator<char>(file), {});
             // "pid (name) state ...", where the name may hold spaces and parentheses.
             if (const auto end = line.rfind(") ");
-                end != std::string::npos && line.compare(end + 2, 1, "S") == 0) {
+                end == std::string::npos || line.compare(end + 2, 1, "R") != 0) {
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -228,6 +229,7 @@ protected:
         if (keys != nullptr) {
             ASSERT_EQ(write(reader, keys, std::strlen(keys)), std::ssize(std::string_view(keys)));
         } else if (signal != 0) {
+            waitUntilSettled();
             kill(child, signal);
         } else {
             close(std::exchange(reader, -1));
@@ -352,7 +354,6 @@ TEST_P(Terminal, RedrawsAtTheNewSizeAfterAResize) {
 // takes the terminal again and redraws.
 TEST_P(Terminal, TakesTheTerminalBackAfterAStopItCouldNotSee) {
     ASSERT_TRUE(readUntil(firstFrame));
-    waitUntilAsleep();
     act(nullptr, SIGSTOP);
     termios modes{};
     tcgetattr(reader, &modes);
